@@ -1,0 +1,16 @@
+// The SDL window behind a window handle, for the OpenGL device that draws into it.
+// Only platform/ includes this header.
+#pragma once
+
+#include <SDL.h>
+#include <windows.h>
+
+namespace zel::win32 {
+
+// The SDL window of a top-level window made by CreateWindowExA; null for any other handle.
+SDL_Window* SdlWindowFromHwnd(HWND hwnd);
+
+// Makes sure SDL's video subsystem is up (with the process-exit clean-up registered).
+bool EnsureSdlVideo();
+
+}  // namespace zel::win32
