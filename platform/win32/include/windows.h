@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>  // ZeroMemory
 
 // ---- basic types (LP64: LONG stays 32 bits, as on Windows) ----
 #define WINAPI
