@@ -1,11 +1,14 @@
 // The thread's message queue. SDL events become posted messages when PeekMessageA looks
 // at the queue: key presses as WM_KEYDOWN / WM_KEYUP (WM_SYSKEYDOWN / WM_SYSKEYUP while Alt
 // is held, and for F10), the close button as WM_CLOSE. WM_QUIT is returned once the queue
-// holds nothing else, as on Windows.
+// holds nothing else, as on Windows. A key released before the program found the queue
+// empty (and so made a frame) since that key went down has its release held back until then:
+// a press shorter than one frame is still seen as down by one frame.
 #include <SDL.h>
 #include <windows.h>
 
 #include <deque>
+#include <set>
 
 #include "platform/win32/virtual_keys.h"
 #include "platform/win32/window_table.h"
@@ -16,6 +19,8 @@ using namespace zel::win32;
 
 struct Queue {
   std::deque<MSG> messages;
+  std::deque<SDL_Event> heldBack;     // SDL events after a held-back key release, in order
+  std::set<UINT> pressedSinceIdle;    // keys gone down since PeekMessageA last found nothing
   bool quitPosted = false;
   int quitCode = 0;
 };
@@ -40,7 +45,10 @@ void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void PostKey(const SDL_KeyboardEvent& key) {
+  // Without a window manager SDL may not have given any window the keyboard focus; the
+  // keys then belong to the program's first window, which has the X focus.
   WindowObject* window = FindWindowBySdlId(key.windowID);
+  if (window == nullptr) window = FirstTopLevelWindow();
   if (window == nullptr) return;
   UINT vk = VirtualKeyFromSdl(key.keysym.sym);
   if (vk == 0) return;
@@ -55,23 +63,41 @@ void PostKey(const SDL_KeyboardEvent& key) {
   Post(window, message, vk, lParam);
 }
 
+// Turns one SDL event into messages; false when it is a key release to hold back.
+bool Translate(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      UINT vk = VirtualKeyFromSdl(event.key.keysym.sym);
+      std::set<UINT>& pressed = TheQueue().pressedSinceIdle;
+      if (event.type == SDL_KEYUP && pressed.count(vk)) return false;
+      if (event.type == SDL_KEYDOWN) pressed.insert(vk);
+      PostKey(event.key);
+      return true;
+    }
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+        if (WindowObject* window = FindWindowBySdlId(event.window.windowID))
+          Post(window, WM_CLOSE, 0, 0);
+      return true;
+    default:
+      return true;  // SDL_QUIT follows a window's close event; WM_CLOSE already covers it
+  }
+}
+
 void PumpSdlEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  Queue& queue = TheQueue();
+  while (!queue.heldBack.empty()) {
+    if (!Translate(queue.heldBack.front())) return;
+    queue.heldBack.pop_front();
+  }
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    switch (event.type) {
-      case SDL_KEYDOWN:
-      case SDL_KEYUP:
-        PostKey(event.key);
-        break;
-      case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-          if (WindowObject* window = FindWindowBySdlId(event.window.windowID))
-            Post(window, WM_CLOSE, 0, 0);
-        break;
-      default:
-        break;  // SDL_QUIT follows a window's close event; WM_CLOSE already covers it
-    }
+    if (Translate(event)) continue;
+    queue.heldBack.push_back(event);
+    while (SDL_PollEvent(&event)) queue.heldBack.push_back(event);
+    return;
   }
 }
 
@@ -108,6 +134,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     if (wRemoveMsg & PM_REMOVE) queue.quitPosted = false;
     return TRUE;
   }
+  queue.pressedSinceIdle.clear();  // the program goes on to make a frame now
   return FALSE;
 }
 

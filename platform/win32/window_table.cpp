@@ -12,7 +12,11 @@ std::set<WindowObject*>& Live() {
 
 }  // namespace
 
-void AddWindow(WindowObject* window) { Live().insert(window); }
+void AddWindow(WindowObject* window) {
+  static uint64_t nextSerial = 1;
+  window->serial = nextSerial++;
+  Live().insert(window);
+}
 
 void RemoveWindow(WindowObject* window) { Live().erase(window); }
 
@@ -27,6 +31,14 @@ WindowObject* FindWindowBySdlId(uint32_t sdlId) {
   for (WindowObject* window : Live())
     if (window->sdl != nullptr && window->sdlId == sdlId) return window;
   return nullptr;
+}
+
+WindowObject* FirstTopLevelWindow() {
+  WindowObject* first = nullptr;
+  for (WindowObject* window : Live())
+    if (window->kind == WindowKind::TopLevel && (first == nullptr || window->serial < first->serial))
+      first = window;
+  return first;
 }
 
 RECT FrameInsets(DWORD style, DWORD exStyle) {

@@ -26,12 +26,14 @@ struct WindowObject : HWND__ {
   RECT rect{};                // outer rectangle, screen pixels
   SDL_Window* sdl = nullptr;  // top-level windows only
   uint32_t sdlId = 0;         // SDL's window id, for events
+  uint64_t serial = 0;        // creation order
 };
 
 void AddWindow(WindowObject* window);
 void RemoveWindow(WindowObject* window);  // does not delete it
 WindowObject* FindWindow(HWND hwnd);      // null when the handle is not live
 WindowObject* FindWindowBySdlId(uint32_t sdlId);
+WindowObject* FirstTopLevelWindow();  // the oldest live one; null when there is none
 
 // Closes and frees a dialog made by CreateDialogParamA or DialogBoxParamA (dialog_gtk.cpp).
 void DestroyDialog(WindowObject* dialog);
