@@ -90,7 +90,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 // The picture as a bitmap resource: BITMAPINFOHEADER, then the rows bottom-up in BGR.
-std::vector<uint8_t> DrawnPicture() {
+[[maybe_unused]] std::vector<uint8_t> DrawnPicture() {
   Canvas canvas;
   PaintBackground(canvas);
   PaintText(canvas, "ZEL 16", 7);
