@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "platform/d3d9/window_seam.h"
+#include "platform/win32/sdl_window.h"
 #include "platform/win32/win32_options.h"
 
 namespace {
@@ -35,6 +37,14 @@ bool ChooseDataDirectory(const std::string& dataDir) {
   folder.resize(slash);
   if (IsDirectory((folder + "/Data").c_str())) SetCurrentDirectoryA(folder.c_str());
   return true;  // with no Data/ anywhere the show reports each missing file itself
+}
+
+// The device draws into the window layer's windows: it finds the SDL window behind a
+// handle through the window layer, and its OpenGL attributes are set before each window
+// is made, as they fix the window's pixel format.
+void ConnectDeviceToWindows() {
+  zel::d3d9::SetWindowResolver(zel::win32::SdlWindowFromHwnd);
+  zel::win32::SetWindowCreationHook(zel::d3d9::SetGlWindowAttributes);
 }
 
 ShowOptions ToShowOptions(const CommandLine& line) {
@@ -74,6 +84,7 @@ int main(int argc, char** argv) {
   }
   if (!ChooseDataDirectory(line.dataDir)) return 2;
   zel::win32::SetBatchMode(line.batch);
+  ConnectDeviceToWindows();
   RegisterAppResources();
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";

@@ -50,6 +50,7 @@ void DropModeWindow() {
 LONG SetMode(int width, int height) {
   if (CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
   if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
+  RunWindowCreationHook();  // this window becomes the demo window
   SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
                                         height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |
                                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);

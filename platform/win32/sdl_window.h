@@ -1,9 +1,11 @@
 // The SDL window behind a window handle, for the OpenGL device that draws into it.
-// Only platform/ includes this header.
+// Declares SDL_Window without SDL's headers, so the program can hand the lookup to the
+// device layer.
 #pragma once
 
-#include <SDL.h>
 #include <windows.h>
+
+struct SDL_Window;
 
 namespace zel::win32 {
 

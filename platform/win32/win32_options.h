@@ -14,4 +14,11 @@ bool BatchMode();
 void SetHiddenWindows(bool hidden);
 bool HiddenWindows();
 
+// Called right before every SDL window is created (SDL's video system is up by then): the
+// device layer sets the OpenGL attributes its context will need, which decide the window's
+// pixel format. Null: none.
+using WindowCreationHook = void (*)();
+void SetWindowCreationHook(WindowCreationHook hook);
+void RunWindowCreationHook();
+
 }  // namespace zel::win32

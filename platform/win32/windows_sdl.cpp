@@ -30,6 +30,7 @@ std::map<std::string, ClassInfo>& Classes() {
 struct Options {
   bool batch = false;
   bool hidden = false;
+  WindowCreationHook beforeWindow = nullptr;
 };
 Options& Opts() {
   static Options options;
@@ -51,6 +52,10 @@ void SetBatchMode(bool batch) { Opts().batch = batch; }
 bool BatchMode() { return Opts().batch; }
 void SetHiddenWindows(bool hidden) { Opts().hidden = hidden; }
 bool HiddenWindows() { return Opts().hidden; }
+void SetWindowCreationHook(WindowCreationHook hook) { Opts().beforeWindow = hook; }
+void RunWindowCreationHook() {
+  if (Opts().beforeWindow) Opts().beforeWindow();
+}
 
 bool EnsureSdlVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
@@ -101,6 +106,7 @@ SDL_Window* MakeSdlWindow(const WindowObject& window) {
       return taken;
     }
   }
+  RunWindowCreationHook();
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   if (IsPopup(window.style)) flags |= SDL_WINDOW_BORDERLESS;
   if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
