@@ -66,6 +66,8 @@ Loader3ds::Loader3ds()
       workTexCoords{},
       messageBox(&MessageBoxA),
       fileMissing(false),
+      cameraRead(false),
+      objectMapped{},
       messageCount(0),
       messages{},
       stream_(nullptr),
@@ -346,6 +348,7 @@ void Loader3ds::CommitMesh() {
     ++faceCount;
   }
   object.faceCount = faceCount;
+  objectMapped[objectCount] = meshHasMapping_;
   ComputeNormals(object);
 }
 
@@ -359,6 +362,7 @@ uint32_t Loader3ds::ReadCamera(const Chunk &parent) {
     float v[8];
     for (int k = 0; k < 8; ++k) v[k] = ChunkStream::F32At(bytes + 4 * k);
     camera = Camera3ds{{v[0], v[2], v[1]}, {v[3], v[5], v[4]}, v[6], v[7]};
+    cameraRead = true;
   }
   stream_->Seek(chunk.end);
   return chunk.length;

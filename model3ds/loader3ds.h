@@ -50,6 +50,8 @@ class Loader3ds {
 
   MessageBoxFunction messageBox;              // MessageBoxA unless replaced
   bool fileMissing;                           // Read could not open its file
+  bool cameraRead;                            // a camera chunk was read into camera
+  bool objectMapped[MaxObjects3ds];           // the record's mesh had a mapping chunk
   int32_t messageCount;                       // messages raised so far, also past the log
   const char *messages[MaxLoaderMessages];    // the first messages raised, in order
 

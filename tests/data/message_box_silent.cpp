@@ -1,5 +1,5 @@
-// Linked only while the build has no platform/win32: the tests replace the reader's
-// message sink, so reaching the real message box is a test failure.
+// Linked only while the build has no platform/win32: the tests switch the reader's message
+// sink off, so reaching this is a test failure.
 #include <windows.h>
 
 #include <gtest/gtest.h>
