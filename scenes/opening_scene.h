@@ -1,0 +1,35 @@
+// OpeningScene: the first six seconds of the show, the picture "Data/Textures/loading.jpg"
+// on a 4:3 card in the middle of a black screen, darkened to black by the closing overlay
+// over the last second of its window.
+#pragma once
+
+#include <d3d9.h>
+
+#include "gfxutil/math.h"
+#include "render/texture_set.h"
+
+class Camera;
+class ScreenFader;
+class TexturedQuad;
+
+class OpeningScene {
+ public:
+  explicit OpeningScene(IDirect3DDevice9 *device);
+  virtual ~OpeningScene();
+
+  OpeningScene(const OpeningScene &) = delete;
+  OpeningScene &operator=(const OpeningScene &) = delete;
+
+  // Draws the frame's share of the scene when start <= t <= end (seconds); else nothing.
+  void Draw(float t, float start, float end);
+
+ private:
+  static constexpr int kSlotCount = 1;
+
+  IDirect3DDevice9 *device = nullptr;  // not owned
+  Camera *camera = nullptr;
+  TextureSet<kSlotCount> textures;     // slot 0: the card picture
+  D3DXMATRIX world;                    // always the identity
+  ScreenFader *fader = nullptr;
+  TexturedQuad *card = nullptr;
+};
