@@ -1,0 +1,165 @@
+// Option parsing for zel16: a table of options, each with its value parser. Values are
+// checked strictly (whole argument consumed, sane range) so that a typo never runs the show
+// with a silently different setting.
+#include "app/command_line.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
+constexpr int kMaxSide = 16384;          // pixels; larger than any display mode
+constexpr float kMaxStartSeconds = 1.0e6f;
+constexpr int kMaxFixedStep = 1000000;   // ticks per frame
+
+struct Option {
+  const char* name;
+  const char* valueName;  // nullptr: a flag without a value
+  const char* help;
+  // Applies the value (or the flag); false when the value is bad.
+  std::function<bool(CommandLine&, const std::string&)> apply;
+};
+
+bool ParseInt(const std::string& text, long long& value) {
+  if (text.empty() || text.size() > 12) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  value = std::strtoll(text.c_str(), nullptr, 10);
+  return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return false;
+  if (value < 0.0 || value > kMaxStartSeconds) return false;
+  seconds = static_cast<float>(value);
+  return true;
+}
+
+const std::vector<Option>& Options() {
+  static const std::vector<Option> options = {
+      {"--help", nullptr, "print the options and exit",
+       [](CommandLine& c, const std::string&) { return c.help = true; }},
+      {"--version", nullptr, "print the version and exit",
+       [](CommandLine& c, const std::string&) { return c.version = true; }},
+      {"--no-setup", nullptr, "skip the setup dialog; needs --window or --fullscreen",
+       [](CommandLine& c, const std::string&) { return c.noSetup = true; }},
+      {"--window", "WxH", "with --no-setup: a window of W by H pixels",
+       [](CommandLine& c, const std::string& v) {
+         c.fullscreen = false;
+         c.sizeGiven = true;
+         return ParseSize(v, c.width, c.height);
+       }},
+      {"--fullscreen", "WxH", "with --no-setup: a full-screen mode of W by H pixels",
+       [](CommandLine& c, const std::string& v) {
+         c.fullscreen = true;
+         c.sizeGiven = true;
+         return ParseSize(v, c.width, c.height);
+       }},
+      {"--batch", nullptr, "messages on standard error instead of message boxes",
+       [](CommandLine& c, const std::string&) { return c.batch = true; }},
+      {"--start", "SECONDS", "start the demo clock at SECONDS",
+       [](CommandLine& c, const std::string& v) {
+         return c.startGiven = ParseSeconds(v, c.startSeconds);
+       }},
+      {"--data", "DIR", "look for Data/ in DIR (it becomes the working directory)",
+       [](CommandLine& c, const std::string& v) {
+         c.dataDir = v;
+         return !v.empty();
+       }},
+      {"--fixed-step", "TICKS", "advance the clock by TICKS 1 ms ticks per frame",
+       [](CommandLine& c, const std::string& v) {
+         long long ticks = 0;
+         if (!ParseInt(v, ticks) || ticks < 1 || ticks > kMaxFixedStep) return false;
+         c.fixedStep = static_cast<int>(ticks);
+         return true;
+       }},
+  };
+  return options;
+}
+
+const Option* FindOption(const std::string& name) {
+  for (const Option& option : Options())
+    if (name == option.name) return &option;
+  return nullptr;
+}
+
+// Rules between options, checked once all are read.
+std::string CheckCombination(const CommandLine& c) {
+  if (c.noSetup && !c.sizeGiven) return "--no-setup needs --window WxH or --fullscreen WxH";
+  if (c.sizeGiven && !c.noSetup) return "--window and --fullscreen need --no-setup";
+  return {};
+}
+
+}  // namespace
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  long long w = 0, h = 0;
+  if (!ParseInt(text.substr(0, x), w) || !ParseInt(text.substr(x + 1), h)) return false;
+  if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
+std::string UsageText(const char* program) {
+  std::string text = std::string("usage: ") + program + " [options]\n"
+                     "With no options: the setup dialog, then the show.\n";
+  for (const Option& option : Options()) {
+    std::string left = std::string("  ") + option.name;
+    if (option.valueName) left += std::string(" ") + option.valueName;
+    left.resize(std::max<size_t>(left.size() + 1, 25), ' ');
+    text += left + option.help + "\n";
+  }
+  return text;
+}
+
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& options,
+                              std::string& out, std::string& err) {
+  const char* program = argc > 0 && argv[0] ? argv[0] : "zel16";
+  auto fail = [&](const std::string& message) {
+    err = std::string(program) + ": " + message + "\n" + UsageText(program);
+    return ParseOutcome::Error;
+  };
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::string value;
+    size_t eq = arg.find('=');
+    bool inlineValue = arg.rfind("--", 0) == 0 && eq != std::string::npos;
+    if (inlineValue) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+    }
+    const Option* option = FindOption(arg);
+    if (!option) return fail("unknown option '" + arg + "'");
+    if (option->valueName && !inlineValue) {
+      if (i + 1 >= argc) return fail(arg + " needs a value " + option->valueName);
+      value = argv[++i];
+    } else if (!option->valueName && inlineValue) {
+      return fail(arg + " takes no value");
+    }
+    if (!option->apply(options, value))
+      return fail("bad value '" + value + "' for " + arg);
+  }
+  if (options.help) {
+    out = UsageText(program);
+    return ParseOutcome::Exit;
+  }
+  if (options.version) {
+    out = std::string(kVersion) + "\n";
+    return ParseOutcome::Exit;
+  }
+  std::string conflict = CheckCombination(options);
+  if (!conflict.empty()) return fail(conflict);
+  return ParseOutcome::Run;
+}

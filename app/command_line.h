@@ -1,0 +1,41 @@
+// The program's options. With no arguments the demo is exactly the designed one; options add
+// tools around the same show (skip the dialog, start later, batch messages, other data
+// directory, fixed clock steps). Options live in one table in command_line.cpp: to add one,
+// add a field here and a row there.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+
+  // --no-setup with --window WxH or --fullscreen WxH: the DisplaySettings without the dialog.
+  bool noSetup = false;
+  bool sizeGiven = false;
+  bool fullscreen = true;
+  int width = 0;   // pixels
+  int height = 0;  // pixels
+
+  bool batch = false;        // message boxes print "caption: text" to stderr and never block
+  float startSeconds = 0.0f; // demo time at which the clock starts
+  bool startGiven = false;
+  std::string dataDir;       // working directory in which Data/ is looked up; empty: default
+  int fixedStep = 0;         // one-millisecond ticks per frame; 0: the real-time timer
+};
+
+enum class ParseOutcome {
+  Run,    // options understood: go on
+  Exit,   // --help or --version printed what was asked: exit 0
+  Error,  // usage printed to stderr: exit 2
+};
+
+// Parses argv[1..argc-1] into `options`. Help, version and usage text go to `out` and `err`.
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& options,
+                              std::string& out, std::string& err);
+
+// The usage text printed by --help and after a bad option.
+std::string UsageText(const char* program);
+
+// Parses "WxH" with both sides positive decimal integers of at most 5 digits.
+bool ParseSize(const std::string& text, int& width, int& height);
