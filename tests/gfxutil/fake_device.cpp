@@ -63,7 +63,7 @@ HRESULT FakeTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC *pDesc) {
 }
 
 HRESULT FakeTexture::LockRect(UINT Level, D3DLOCKED_RECT *pLockedRect, const RECT *pRect, DWORD) {
-  if (Level >= levels.size() || pRect || levels[Level].locked) return D3DERR_INVALIDCALL;
+  if (failLock || Level >= levels.size() || pRect || levels[Level].locked) return D3DERR_INVALIDCALL;
   levels[Level].locked = true;
   pLockedRect->Pitch = levels[Level].pitch;
   pLockedRect->pBits = levels[Level].bits.data();
@@ -93,13 +93,15 @@ FakeDevice::~FakeDevice() = default;
 HRESULT FakeDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                   IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) {
   if (failCreateTexture || !ppTexture || Width == 0 || Height == 0 || BytesPerPixel(Format) == 0 ||
-      Width > caps.MaxTextureWidth || Height > caps.MaxTextureHeight)
+      Width > caps.MaxTextureWidth || Height > caps.MaxTextureHeight ||
+      std::find(unsupportedFormats.begin(), unsupportedFormats.end(), Format) != unsupportedFormats.end())
     return D3DERR_INVALIDCALL;
   UINT full = 1;
   for (UINT w = Width, h = Height; w > 1 || h > 1; w /= 2, h /= 2) ++full;
   if (Levels == 0 || Levels > full) Levels = full;
   auto *texture = new FakeTexture(Width, Height, Levels, Format, Pool);
   texture->liveCounter = &liveTextures;
+  texture->failLock = failLockRect;
   ++liveTextures;
   ++createdTextures;
   *ppTexture = texture;

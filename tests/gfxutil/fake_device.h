@@ -5,6 +5,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -43,6 +44,7 @@ class FakeTexture final : public IDirect3DTexture9 {
   D3DPOOL pool;
   std::vector<Level> levels;
   ULONG refs = 1;
+  bool failLock = false;
   int *liveCounter = nullptr;  // decremented when the last reference goes
 };
 
@@ -117,6 +119,8 @@ class FakeDevice final : public IDirect3DDevice9 {
 
   D3DCAPS9 caps;
   bool failCreateTexture = false;
+  bool failLockRect = false;                  // textures made from now on refuse LockRect
+  std::vector<D3DFORMAT> unsupportedFormats;  // CreateTexture refuses these
   std::map<int, D3DMATRIX> transforms;
   int setTransformCalls = 0;
   std::map<DWORD, IDirect3DBaseTexture9 *> boundTextures;

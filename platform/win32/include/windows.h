@@ -119,6 +119,14 @@ typedef RECT *LPRECT;
 typedef const RECT *LPCRECT;
 struct RGNDATA;
 
+// A logical palette entry (wingdi.h).
+struct PALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+};
+
 // ---- messages ----
 struct MSG {
   HWND hwnd;

@@ -1,0 +1,23 @@
+// The generator's steps: pictures, models, shader text, soundtrack, dialog header.
+#pragma once
+
+#include <string>
+
+namespace zel::datagen {
+
+struct Options {
+  std::string outDir;           // Data/ is written below it
+  std::string headerPath;       // the dialog picture header; none when empty
+  bool music = true;            // the soundtrack is the slow step
+  double musicSeconds = 0.0;    // > 0: a shortened soundtrack (tests); 0: the whole one
+};
+
+bool GeneratePictures(const std::string &outDir);
+bool GenerateModels(const std::string &outDir);
+bool GenerateShader(const std::string &outDir);
+bool GenerateDialogHeader(const std::string &headerPath);
+
+// Everything Options asks for; false when any file could not be made.
+bool GenerateAll(const Options &options);
+
+}  // namespace zel::datagen

@@ -1,0 +1,10 @@
+// The title model's vertex shader text (Data/Other/ref.vsh).
+#pragma once
+
+#include <string>
+
+namespace zel::datagen {
+
+std::string TitleShaderSource();
+
+}  // namespace zel::datagen

@@ -1,0 +1,120 @@
+// Separable triangle filter and box mip reduction on 8-bit channels.
+#include "gfxutil/image_scale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gfxutil {
+
+namespace {
+
+// Weights of the source pixels that make up each destination pixel along one axis.
+struct AxisFilter {
+  std::vector<unsigned> first;   // first source index per destination index
+  std::vector<unsigned> count;   // number of taps per destination index
+  std::vector<unsigned> offset;  // start of its taps in weights
+  std::vector<float> weights;    // normalised: the taps of one destination sum to 1
+};
+
+AxisFilter MakeTriangle(unsigned srcSize, unsigned dstSize) {
+  AxisFilter f;
+  const double scale = static_cast<double>(srcSize) / dstSize;
+  const double radius = std::max(scale, 1.0);  // in source pixels
+  std::vector<float> taps;
+  for (unsigned i = 0; i < dstSize; ++i) {
+    const double center = (i + 0.5) * scale - 0.5;
+    const long lo = static_cast<long>(std::floor(center - radius)) + 1;
+    const long hi = static_cast<long>(std::ceil(center + radius)) - 1;
+    const long clampedLo = std::clamp(lo, 0L, static_cast<long>(srcSize) - 1);
+    const long clampedHi = std::clamp(hi, 0L, static_cast<long>(srcSize) - 1);
+    taps.assign(clampedHi - clampedLo + 1, 0.0f);
+    double total = 0;
+    for (long s = lo; s <= hi; ++s) {
+      const double w = 1.0 - std::fabs(s - center) / radius;
+      if (w <= 0) continue;
+      const long at = std::clamp(s, clampedLo, clampedHi);  // edge pixels take the outside weight
+      taps[at - clampedLo] += static_cast<float>(w);
+      total += w;
+    }
+    f.first.push_back(static_cast<unsigned>(clampedLo));
+    f.count.push_back(static_cast<unsigned>(taps.size()));
+    f.offset.push_back(static_cast<unsigned>(f.weights.size()));
+    for (float w : taps) f.weights.push_back(total > 0 ? static_cast<float>(w / total) : 0.0f);
+  }
+  return f;
+}
+
+BYTE ToByte(float v) { return static_cast<BYTE>(std::clamp(v + 0.5f, 0.0f, 255.0f)); }
+
+}  // namespace
+
+Image ScaleTriangle(const Image &src, unsigned width, unsigned height) {
+  Image dst;
+  dst.width = width;
+  dst.height = height;
+  dst.layout = src.layout;
+  dst.fileFormat = src.fileFormat;
+  if (width == src.width && height == src.height) {
+    dst.pixels = src.pixels;  // a tent of radius 1 centred on each pixel is the identity
+    return dst;
+  }
+  const size_t channels = src.BytesPerPixel();
+  const AxisFilter fx = MakeTriangle(src.width, width);
+  const AxisFilter fy = MakeTriangle(src.height, height);
+
+  // Horizontal pass: every source row to the new width, kept in float.
+  std::vector<float> rows(static_cast<size_t>(width) * src.height * channels);
+  for (unsigned y = 0; y < src.height; ++y) {
+    const BYTE *in = src.pixels.data() + static_cast<size_t>(y) * src.RowBytes();
+    float *out = rows.data() + static_cast<size_t>(y) * width * channels;
+    for (unsigned x = 0; x < width; ++x) {
+      const float *w = fx.weights.data() + fx.offset[x];
+      const BYTE *p = in + fx.first[x] * channels;
+      float acc[4] = {0, 0, 0, 0};
+      for (unsigned t = 0; t < fx.count[x]; ++t, p += channels)
+        for (size_t c = 0; c < channels; ++c) acc[c] += w[t] * p[c];
+      for (size_t c = 0; c < channels; ++c) out[x * channels + c] = acc[c];
+    }
+  }
+
+  // Vertical pass into the result.
+  const size_t rowFloats = static_cast<size_t>(width) * channels;
+  dst.pixels.resize(rowFloats * height);
+  std::vector<float> acc(rowFloats);
+  for (unsigned y = 0; y < height; ++y) {
+    std::fill(acc.begin(), acc.end(), 0.0f);
+    const float *w = fy.weights.data() + fy.offset[y];
+    for (unsigned t = 0; t < fy.count[y]; ++t) {
+      const float *in = rows.data() + (fy.first[y] + t) * rowFloats;
+      for (size_t i = 0; i < rowFloats; ++i) acc[i] += w[t] * in[i];
+    }
+    BYTE *out = dst.pixels.data() + y * rowFloats;
+    for (size_t i = 0; i < rowFloats; ++i) out[i] = ToByte(acc[i]);
+  }
+  return dst;
+}
+
+Image BoxHalve(const Image &src) {
+  Image dst;
+  dst.width = std::max(1u, src.width / 2);
+  dst.height = std::max(1u, src.height / 2);
+  dst.layout = src.layout;
+  dst.fileFormat = src.fileFormat;
+  const size_t channels = src.BytesPerPixel();
+  dst.pixels.resize(dst.RowBytes() * dst.height);
+  // A side already at 1 (or odd) reuses its last pixel, so a 2x1 block averages as 2x2.
+  for (unsigned y = 0; y < dst.height; ++y) {
+    const unsigned y0 = std::min(2 * y, src.height - 1), y1 = std::min(2 * y + 1, src.height - 1);
+    const BYTE *r0 = src.pixels.data() + y0 * src.RowBytes();
+    const BYTE *r1 = src.pixels.data() + y1 * src.RowBytes();
+    BYTE *out = dst.pixels.data() + y * dst.RowBytes();
+    for (unsigned x = 0; x < dst.width; ++x) {
+      const size_t x0 = std::min(2 * x, src.width - 1) * channels, x1 = std::min(2 * x + 1, src.width - 1) * channels;
+      for (size_t c = 0; c < channels; ++c)
+        out[x * channels + c] = static_cast<BYTE>((r0[x0 + c] + r0[x1 + c] + r1[x0 + c] + r1[x1 + c] + 2) >> 2);
+    }
+  }
+  return dst;
+}
+
+}  // namespace gfxutil

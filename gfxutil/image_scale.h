@@ -1,0 +1,17 @@
+// Resampling of decoded images: a triangle (tent) filter for scaling to the texture size
+// and a 2x2 box filter for each smaller mip level. Edges are clamped, not wrapped, so a
+// picture's opposite border never bleeds in.
+#pragma once
+
+#include "gfxutil/image.h"
+
+namespace gfxutil {
+
+// src resampled to width x height (both at least 1), in src's layout. When shrinking,
+// the tent widens to cover every source pixel; when enlarging it interpolates linearly.
+Image ScaleTriangle(const Image &src, unsigned width, unsigned height);
+
+// The next mip level: each side above 1 halved (rounded down), averaging 2x2 blocks.
+Image BoxHalve(const Image &src);
+
+}  // namespace gfxutil

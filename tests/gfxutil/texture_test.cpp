@@ -1,0 +1,269 @@
+#include "gfxutil/texture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "gfxutil/image.h"
+#include "gfxutil/image_jpeg.h"
+#include "gfxutil/image_scale.h"
+#include "gfxutil/texture_levels.h"
+#include "tests/gfxutil/fake_device.h"
+#include "tests/gfxutil/image_fixtures.h"
+
+namespace {
+
+using zeltest::FakeDevice;
+using zeltest::FakeTexture;
+
+IDirect3DTexture9 *const kUntouched = reinterpret_cast<IDirect3DTexture9 *>(0x1234);
+
+FakeTexture *Load(FakeDevice &device, const std::vector<BYTE> &file, const char *name, HRESULT *hr = nullptr) {
+  IDirect3DTexture9 *texture = kUntouched;
+  HRESULT result = D3DXCreateTextureFromFileA(&device, zeltest::WriteTempFile(name, file).c_str(), &texture);
+  if (hr) *hr = result;
+  if (FAILED(result)) {
+    EXPECT_EQ(texture, kUntouched);  // nothing written through the output on failure
+    return nullptr;
+  }
+  return static_cast<FakeTexture *>(texture);
+}
+
+void ExpectColourNear(DWORD argb, DWORD expected, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int a = (argb >> shift) & 0xFF, b = (expected >> shift) & 0xFF;
+    EXPECT_LE(std::abs(a - b), tolerance) << std::hex << argb << " vs " << expected;
+  }
+}
+
+TEST(TextureFromFile, ColourJpegIsRoundedUpWithAFullMipChain) {
+  FakeDevice device;
+  FakeTexture *t = Load(device, zeltest::MakeJpeg(200, 100, 3, false), "colour.jpg");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(t->pool, D3DPOOL_MANAGED);
+  ASSERT_EQ(t->GetLevelCount(), 9u);
+  EXPECT_EQ(t->levels[0].width, 256u);
+  EXPECT_EQ(t->levels[0].height, 128u);
+  EXPECT_EQ(t->levels[8].width, 1u);
+  EXPECT_EQ(t->levels[8].height, 1u);
+  // A flat picture stays flat through scaling and every level; the top byte is opaque.
+  for (UINT level : {0u, 3u, 8u}) {
+    ExpectColourNear(t->Pixel32(level, 0, 0), 0xFFC86432, 3);
+    ExpectColourNear(t->Pixel32(level, t->levels[level].width - 1, t->levels[level].height - 1), 0xFFC86432, 3);
+  }
+  EXPECT_EQ(t->levels[0].bits[t->levels[0].pitch - 1], 0xCD);  // row padding left alone
+  EXPECT_EQ(t->Release(), 0u);
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+TEST(TextureFromFile, PowerOfTwoImagesKeepTheirSize) {
+  FakeDevice device;
+  FakeTexture *t = Load(device, zeltest::MakeJpeg(256, 256, 3, true), "progressive.jpg");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->levels[0].width, 256u);
+  EXPECT_EQ(t->levels[0].height, 256u);
+  EXPECT_EQ(t->GetLevelCount(), 9u);
+  ExpectColourNear(t->Pixel32(0, 17, 200), 0xFFC86432, 3);
+  t->Release();
+}
+
+TEST(TextureFromFile, GreyJpegMakesAnL8Texture) {
+  FakeDevice device;
+  FakeTexture *t = Load(device, zeltest::MakeJpeg(16, 8, 1, false, 90), "grey.jpg");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_L8);
+  EXPECT_EQ(t->GetLevelCount(), 5u);
+  EXPECT_NEAR(t->Pixel8(0, 5, 5), 90, 2);
+  t->Release();
+
+  device.unsupportedFormats = {D3DFMT_L8};  // falls back to grey in 32-bit colour
+  t = Load(device, zeltest::MakeJpeg(16, 8, 1, false, 90), "grey2.jpg");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
+  ExpectColourNear(t->Pixel32(0, 3, 3), 0xFF5A5A5A, 2);
+  t->Release();
+}
+
+TEST(TextureFromFile, CmykJpegIsRefusedWithEFail) {
+  FakeDevice device;
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Load(device, zeltest::MakeJpeg(8, 8, 4, false), "cmyk.jpg", &hr), nullptr);
+  EXPECT_EQ(hr, E_FAIL);
+  EXPECT_EQ(device.createdTextures, 0);
+}
+
+TEST(TextureFromFile, MissingUnknownAndTruncatedFilesFail) {
+  FakeDevice device;
+  IDirect3DTexture9 *texture = kUntouched;
+  EXPECT_EQ(D3DXCreateTextureFromFileA(&device, "no/such/file.jpg", &texture), gfxutil::kInvalidData);
+  EXPECT_EQ(texture, kUntouched);
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Load(device, {'G', 'I', 'F', '8', '9', 'a'}, "x.gif", &hr), nullptr);
+  EXPECT_EQ(hr, gfxutil::kInvalidData);
+  EXPECT_EQ(Load(device, {}, "empty.jpg", &hr), nullptr);
+  EXPECT_EQ(hr, gfxutil::kInvalidData);
+  EXPECT_EQ(device.createdTextures, 0);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(nullptr, "x", &texture), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(&device, nullptr, &texture), D3DERR_INVALIDCALL);
+}
+
+// Every prefix of a JPEG fails (libjpeg would otherwise fill the missing part with grey)
+// and no corrupted byte crashes or overruns the decoder.
+TEST(JpegDecoder, TruncatedAndCorruptedFiles) {
+  for (bool progressive : {false, true}) {
+    const std::vector<BYTE> file = zeltest::MakeJpeg(40, 24, 3, progressive);
+    gfxutil::Image image;
+    ASSERT_TRUE(gfxutil::DecodeJpeg(file.data(), file.size(), &image).Ok());
+    for (size_t n = 0; n < file.size(); n += 7) {
+      std::vector<BYTE> prefix(file.begin(), file.begin() + n);
+      EXPECT_TRUE(FAILED(gfxutil::DecodeJpeg(prefix.data(), prefix.size(), &image).hr)) << n;
+    }
+    std::srand(7);
+    for (int trial = 0; trial < 300; ++trial) {
+      std::vector<BYTE> damaged = file;
+      for (int k = 0; k < 3; ++k) damaged[std::rand() % damaged.size()] ^= static_cast<BYTE>(1 + std::rand() % 255);
+      gfxutil::Image out;
+      gfxutil::DecodeResult r = gfxutil::DecodeJpeg(damaged.data(), damaged.size(), &out);
+      if (r.Ok()) {
+        EXPECT_EQ(out.pixels.size(), out.RowBytes() * out.height);
+      }
+    }
+  }
+}
+
+TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
+  FakeDevice device;
+  zeltest::BmpSpec spec;
+  spec.bpp = 16;  // 5-5-5 stays 5-5-5 on the texture, bit for bit
+  FakeTexture *t = Load(device, zeltest::MakeBmp(spec, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16.bmp");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_X1R5G5B5);
+  EXPECT_EQ(t->levels[0].bits[0] | (t->levels[0].bits[1] << 8), 0xFC10);
+  EXPECT_EQ(t->levels[0].bits[2] | (t->levels[0].bits[3] << 8), 0x83E0);
+  t->Release();
+
+  device.unsupportedFormats = {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5};
+  t = Load(device, zeltest::MakeBmp(spec, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16b.bmp");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFFFF0084u);
+  EXPECT_EQ(t->Pixel32(1, 0, 0), 0xFF808042u);  // 1x1 level: the box average of both
+  t->Release();
+
+  zeltest::BmpSpec palette;
+  palette.bpp = 8;
+  palette.palette = {0x000000, 0x123456};
+  t = Load(device, zeltest::MakeBmp(palette, 1, 1, {{1}}), "p8.bmp");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);  // palette textures are not made
+  EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFF123456u);
+  t->Release();
+
+  zeltest::BmpSpec alpha;
+  alpha.headerBytes = 124;
+  alpha.bpp = 32;
+  alpha.compression = 3;
+  alpha.masks[0] = 0xFF0000;
+  alpha.masks[1] = 0xFF00;
+  alpha.masks[2] = 0xFF;
+  alpha.masks[3] = 0xFF000000u;
+  t = Load(device, zeltest::MakeBmp(alpha, 1, 1, {{1, 2, 3, 4}}), "a32.bmp");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(t->Pixel32(0, 0, 0), 0x04030201u);
+  t->Release();
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+TEST(TextureFromFile, SizeIsHeldWithinTheDeviceMaximum) {
+  FakeDevice device;
+  device.caps.MaxTextureWidth = device.caps.MaxTextureHeight = 100;  // not a power of two
+  FakeTexture *t = Load(device, zeltest::MakeJpeg(200, 100, 3, false), "big.jpg");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->levels[0].width, 64u);
+  EXPECT_EQ(t->levels[0].height, 64u);
+  EXPECT_EQ(t->GetLevelCount(), 7u);
+  t->Release();
+}
+
+TEST(TextureFromFile, DeviceFailuresReleaseTheTextureAndWriteNothing) {
+  FakeDevice device;
+  const std::vector<BYTE> file = zeltest::MakeJpeg(8, 8, 3, false);
+  device.failCreateTexture = true;
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Load(device, file, "f1.jpg", &hr), nullptr);
+  EXPECT_EQ(hr, D3DERR_INVALIDCALL);
+  device.failCreateTexture = false;
+  device.failLockRect = true;
+  EXPECT_EQ(Load(device, file, "f2.jpg", &hr), nullptr);
+  EXPECT_TRUE(FAILED(hr));
+  EXPECT_EQ(device.createdTextures, 1);
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+TEST(TextureLevels, PlanningFollowsTheRequests) {
+  using gfxutil::PlanTexture;
+  auto plan = PlanTexture(200, 100, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 4096, 4096);
+  EXPECT_EQ(plan.width, 256u);
+  EXPECT_EQ(plan.height, 128u);
+  EXPECT_EQ(plan.levels, 9u);
+  plan = PlanTexture(1, 1, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 4096, 4096);
+  EXPECT_EQ(plan.levels, 1u);
+  plan = PlanTexture(257, 3, 0, 0, 3, 0, 0);
+  EXPECT_EQ(plan.width, 512u);
+  EXPECT_EQ(plan.height, 4u);
+  EXPECT_EQ(plan.levels, 3u);
+  plan = PlanTexture(200, 100, D3DX_DEFAULT_NONPOW2, 50, D3DX_FROM_FILE, 150, 0);
+  EXPECT_EQ(plan.width, 150u);
+  EXPECT_EQ(plan.height, 50u);
+  EXPECT_EQ(plan.levels, 1u);
+}
+
+gfxutil::Image Ramp(unsigned width, unsigned height) {
+  gfxutil::Image image;
+  image.width = width;
+  image.height = height;
+  image.layout = gfxutil::PixelLayout::L8;
+  for (unsigned y = 0; y < height; ++y)
+    for (unsigned x = 0; x < width; ++x) image.pixels.push_back(static_cast<BYTE>(x * 255 / (width - 1)));
+  return image;
+}
+
+TEST(ImageScale, TriangleFilterKeepsFlatAreasAndOrder) {
+  gfxutil::Image flat = Ramp(7, 5);
+  std::fill(flat.pixels.begin(), flat.pixels.end(), 77);
+  for (auto [w, h] : {std::pair{16u, 8u}, std::pair{2u, 2u}, std::pair{1u, 1u}, std::pair{7u, 64u}}) {
+    gfxutil::Image scaled = gfxutil::ScaleTriangle(flat, w, h);
+    ASSERT_EQ(scaled.pixels.size(), size_t{w} * h);
+    for (BYTE v : scaled.pixels) EXPECT_EQ(v, 77);
+  }
+  // A left-to-right ramp stays a ramp both when enlarged and when shrunk.
+  for (unsigned w : {256u, 64u}) {
+    gfxutil::Image scaled = gfxutil::ScaleTriangle(Ramp(200, 3), w, 2);
+    for (unsigned x = 1; x < w; ++x) EXPECT_GE(scaled.pixels[x], scaled.pixels[x - 1]);
+    EXPECT_LE(scaled.pixels[0], 4);
+    EXPECT_GE(scaled.pixels[w - 1], 251);
+  }
+}
+
+TEST(ImageScale, BoxHalvingAveragesBlocks) {
+  gfxutil::Image image;
+  image.width = 2;
+  image.height = 2;
+  image.layout = gfxutil::PixelLayout::L8;
+  image.pixels = {0, 100, 50, 255};
+  gfxutil::Image half = gfxutil::BoxHalve(image);
+  ASSERT_EQ(half.width, 1u);
+  ASSERT_EQ(half.height, 1u);
+  EXPECT_EQ(half.pixels[0], 101);  // (0 + 100 + 50 + 255 + 2) / 4
+  image.width = 4;
+  image.height = 1;
+  half = gfxutil::BoxHalve(image);
+  EXPECT_EQ(half.width, 2u);
+  EXPECT_EQ(half.height, 1u);
+  EXPECT_EQ(half.pixels[0], 50);
+  EXPECT_EQ(half.pixels[1], 153);
+}
+
+}  // namespace
