@@ -14,6 +14,8 @@ class TexturedQuad;
 
 class OpeningScene {
  public:
+  static constexpr int kSlotCount = 1;
+
   explicit OpeningScene(IDirect3DDevice9 *device);
   virtual ~OpeningScene();
 
@@ -23,9 +25,10 @@ class OpeningScene {
   // Draws the frame's share of the scene when start <= t <= end (seconds); else nothing.
   void Draw(float t, float start, float end);
 
- private:
-  static constexpr int kSlotCount = 1;
+  // The scene's texture slots, for inspection.
+  const TextureSet<kSlotCount> &Textures() const { return textures; }
 
+ private:
   IDirect3DDevice9 *device = nullptr;  // not owned
   Camera *camera = nullptr;
   TextureSet<kSlotCount> textures;     // slot 0: the card picture

@@ -16,6 +16,8 @@ struct WordFlash;
 
 class SkyScene {
  public:
+  static constexpr int kSlotCount = 26;
+
   explicit SkyScene(IDirect3DDevice9 *device);
   virtual ~SkyScene();
 
@@ -25,12 +27,13 @@ class SkyScene {
   // Draws the frame's share of the scene when start <= t <= end (seconds); else nothing.
   void Draw(float t, float start, float end);
 
+  // The scene's texture slots, for inspection.
+  const TextureSet<kSlotCount> &Textures() const { return textures; }
+
   // The word flashes of the first appearance, by local time lt (seconds). Each drawn layer
   // draws two values from the shared rand sequence (one for the time-only words' first layer).
   void DrawWordsEarly(float lt);
   void DrawWordsLate(float lt);
-
-  static constexpr int kSlotCount = 26;
 
  private:
   void DrawWord(const WordFlash &word, float lt);

@@ -17,6 +17,8 @@ class TexturedQuad;
 
 class TitleScene {
  public:
+  static constexpr int kSlotCount = 8;
+
   explicit TitleScene(IDirect3DDevice9 *device);
   virtual ~TitleScene();
 
@@ -26,6 +28,9 @@ class TitleScene {
   // Draws the frame's share of the scene when start <= time <= end (seconds); else nothing.
   void Draw(float time, float start, float end);
 
+  // The scene's texture slots, for inspection.
+  const TextureSet<kSlotCount> &Textures() const { return textures; }
+
   // One leaping copy of the small model at flight time t (seconds): rises and falls along
   // +z at speed units per second, spinning, and rests at (x, 0, zRest) once it lands.
   void DrawJumper(float t, float x, float y0, float z0, float speed, float zRest);
@@ -33,8 +38,6 @@ class TitleScene {
   // 1 inside one of the fifteen beat windows of local time lt (above k * 0.441, up to
   // k * 0.441 + 0.12), else 0.
   static float BeatPulse(float lt);
-
-  static constexpr int kSlotCount = 8;
 
  private:
   void DrawBackground();
