@@ -1,0 +1,134 @@
+// D3DXCreateBuffer, D3DXAssembleShader and D3DXAssembleShaderFromFileA: argument checks,
+// reading the file, #include through the caller's handler or the file system, and the
+// shader and error buffers.
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <vector>
+
+#include "gfxutil/shader.h"
+#include "gfxutil/shader_assembler.h"
+
+namespace {
+
+class Buffer final : public ID3DXBuffer {
+ public:
+  explicit Buffer(DWORD size) : bytes_(size) {}
+  HRESULT WINAPI QueryInterface(REFIID, void **ppvObject) override {
+    if (ppvObject) *ppvObject = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG WINAPI AddRef() override { return ++refs_; }
+  ULONG WINAPI Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  LPVOID WINAPI GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
+  DWORD WINAPI GetBufferSize() override { return DWORD(bytes_.size()); }
+
+ private:
+  ~Buffer() = default;
+  std::vector<unsigned char> bytes_;
+  std::atomic<ULONG> refs_{1};
+};
+
+bool ReadFile(const std::string &path, std::string *text) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream content;
+  content << file.rdbuf();
+  *text = content.str();
+  return !file.bad();
+}
+
+HRESULT MakeBuffer(const void *data, size_t size, LPD3DXBUFFER *out) {
+  Buffer *buffer = new (std::nothrow) Buffer(DWORD(size));
+  if (!buffer) return E_OUTOFMEMORY;
+  if (size && data) std::memcpy(buffer->GetBufferPointer(), data, size);
+  *out = buffer;
+  return S_OK;
+}
+
+// Opens includes through the caller's ID3DXInclude, or from the file system relative to the
+// including file when there is none.
+zel::gfxutil::IncludeOpener MakeOpener(LPD3DXINCLUDE include) {
+  return [include](const std::string &name, bool system, const std::string &includer, std::string *text,
+                   std::string *resolved) {
+    if (include) {
+      LPCVOID data = nullptr;
+      UINT bytes = 0;
+      if (FAILED(include->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name.c_str(), nullptr, &data, &bytes)) ||
+          (!data && bytes))
+        return false;
+      text->assign(static_cast<const char *>(data), bytes);
+      include->Close(data);
+      *resolved = name;
+      return true;
+    }
+    const std::string path = (!name.empty() && name[0] == '/') ? name : zel::gfxutil::DirectoryOf(includer) + name;
+    *resolved = path;
+    return ReadFile(path, text);
+  };
+}
+
+HRESULT Assemble(const std::string &text, const std::string &name, const D3DXMACRO *defines, LPD3DXINCLUDE include,
+                 DWORD flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs) {
+  std::vector<std::pair<std::string, std::string>> macros;
+  for (const D3DXMACRO *m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
+  zel::gfxutil::PreprocessOutput source;
+  std::vector<std::string> errors;
+  std::vector<uint32_t> tokens;
+  if (zel::gfxutil::Preprocess(text, name, macros, MakeOpener(include), &source)) {
+    zel::gfxutil::AssembleOptions options;
+    options.debugInfo = (flags & D3DXSHADER_DEBUG) != 0;
+    zel::gfxutil::AssembleShaderText(source, options, &tokens, &errors);
+  } else {
+    errors = source.errors;
+  }
+  if (!errors.empty()) {
+    if (ppErrorMsgs) {
+      std::string joined;
+      for (const std::string &e : errors) joined += e + "\n";
+      MakeBuffer(joined.c_str(), joined.size() + 1, ppErrorMsgs);
+    }
+    return D3DXERR_INVALIDDATA;
+  }
+  if (!ppShader) return S_OK;  // assembled and checked, nothing asked for
+  return MakeBuffer(tokens.data(), tokens.size() * sizeof(uint32_t), ppShader);
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXCreateBuffer(DWORD NumBytes, LPD3DXBUFFER *ppBuffer) {
+  if (!ppBuffer) return D3DERR_INVALIDCALL;
+  return MakeBuffer(nullptr, NumBytes, ppBuffer);
+}
+
+HRESULT WINAPI D3DXAssembleShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines,
+                                  LPD3DXINCLUDE pInclude, DWORD Flags, LPD3DXBUFFER *ppShader,
+                                  LPD3DXBUFFER *ppErrorMsgs) {
+  if (ppShader) *ppShader = nullptr;
+  if (ppErrorMsgs) *ppErrorMsgs = nullptr;
+  if (Flags >= 4 || (!pSrcData && SrcDataLen)) return D3DERR_INVALIDCALL;
+  return Assemble(std::string(pSrcData ? pSrcData : "", SrcDataLen), "memory", pDefines, pInclude, Flags, ppShader,
+                  ppErrorMsgs);
+}
+
+HRESULT WINAPI D3DXAssembleShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO *pDefines, LPD3DXINCLUDE pInclude,
+                                           DWORD Flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs) {
+  if (ppShader) *ppShader = nullptr;
+  if (ppErrorMsgs) *ppErrorMsgs = nullptr;
+  if (Flags >= 4 || !pSrcFile) return D3DERR_INVALIDCALL;
+  std::string text;
+  if (!ReadFile(pSrcFile, &text)) {
+    if (ppErrorMsgs) {
+      const std::string message = std::string(pSrcFile) + "(0): cannot open the file\n";
+      MakeBuffer(message.c_str(), message.size() + 1, ppErrorMsgs);
+    }
+    return D3DXERR_INVALIDDATA;
+  }
+  return Assemble(text, pSrcFile, pDefines, pInclude, Flags, ppShader, ppErrorMsgs);
+}

@@ -1,0 +1,164 @@
+// Whole-program checks of a decoded vertex shader: balanced if/loop/rep blocks, breaks inside
+// loops, aL only inside loop, subroutines (label ... ret) after main, defined and non-recursive
+// call targets, declared inputs (and vs_3_0 outputs), and the version's instruction slots.
+#include <functional>
+#include <map>
+#include <set>
+
+#include "platform/d3d9/shader_program.h"
+
+namespace zel::d3d9::shader {
+namespace {
+
+enum class Block { If, Else, Loop, Rep };
+constexpr size_t kMaxLoopNesting = 4;   // loop/rep depth every vs_2_0+ device supports
+constexpr size_t kMaxBlockNesting = 64;
+
+class StructureChecker {
+ public:
+  StructureChecker(ShaderProgram *program, ShaderError *error) : program_(program), error_(error) {}
+
+  bool Run() {
+    CollectDeclarations();
+    for (size_t i = 0; i < program_->instructions.size(); ++i)
+      if (!Check(i, program_->instructions[i])) return false;
+    if (!blocks_.empty()) return Fail(program_->instructions.size() - 1, "block not closed at the end");
+    if (slots_ > MaxInstructionSlots(program_->profile))
+      return Fail(program_->instructions.size() - 1, "too many instructions (" + std::to_string(slots_) + " slots)");
+    return CheckCalls();
+  }
+
+ private:
+  bool Fail(size_t index, const std::string &message) {
+    error_->message = message;
+    error_->instruction = int(index);
+    error_->tokenOffset = index < program_->instructions.size() ? program_->instructions[index].tokenOffset : 0;
+    return false;
+  }
+
+  void CollectDeclarations() {
+    for (const Instruction &ins : program_->instructions)
+      if (ins.opcode() == kOpDcl) declared_.insert({ins.dest.type, ins.dest.number});
+  }
+
+  bool InLoop() const {
+    for (Block b : blocks_)
+      if (b == Block::Loop) return true;
+    return false;
+  }
+  size_t LoopDepth() const {
+    size_t depth = 0;
+    for (Block b : blocks_) depth += (b == Block::Loop || b == Block::Rep);
+    return depth;
+  }
+
+  bool CheckOperands(size_t i, const Instruction &ins) {
+    const bool mustDeclareOutputs = program_->profile == Profile::Vs30;
+    for (uint8_t s = 0; s < ins.sourceCount; ++s) {
+      const SourceParam &src = ins.sources[s];
+      if (src.relative && src.relType == kRegLoop && !InLoop()) return Fail(i, "aL used outside a loop");
+      if (src.type == kRegInput && !src.relative && !declared_.count({kRegInput, src.number}))
+        return Fail(i, "input v" + std::to_string(src.number) + " read without a dcl");
+      if (src.type == kRegSampler && !declared_.count({kRegSampler, src.number}))
+        return Fail(i, "sampler s" + std::to_string(src.number) + " used without a dcl");
+    }
+    if (ins.hasDest && ins.opcode() != kOpDcl && ins.dest.relative && !InLoop())
+      return Fail(i, "aL used outside a loop");
+    if (mustDeclareOutputs && ins.hasDest && ins.opcode() != kOpDcl && ins.dest.type == kRegOutput &&
+        !ins.dest.relative && !declared_.count({kRegOutput, ins.dest.number}))
+      return Fail(i, "output o" + std::to_string(ins.dest.number) + " written without a dcl");
+    return true;
+  }
+
+  bool CheckBlocks(size_t i, const Instruction &ins) {
+    switch (ins.opcode()) {
+      case kOpIf: case kOpIfC: blocks_.push_back(Block::If); break;
+      case kOpLoop: blocks_.push_back(Block::Loop); break;
+      case kOpRep: blocks_.push_back(Block::Rep); break;
+      case kOpElse:
+        if (blocks_.empty() || blocks_.back() != Block::If) return Fail(i, "else without if");
+        blocks_.back() = Block::Else;
+        break;
+      case kOpEndIf:
+        if (blocks_.empty() || (blocks_.back() != Block::If && blocks_.back() != Block::Else))
+          return Fail(i, "endif without if");
+        blocks_.pop_back();
+        break;
+      case kOpEndLoop:
+        if (blocks_.empty() || blocks_.back() != Block::Loop) return Fail(i, "endloop without loop");
+        blocks_.pop_back();
+        break;
+      case kOpEndRep:
+        if (blocks_.empty() || blocks_.back() != Block::Rep) return Fail(i, "endrep without rep");
+        blocks_.pop_back();
+        break;
+      case kOpBreak: case kOpBreakC: case kOpBreakP:
+        if (!LoopDepth()) return Fail(i, "break outside a loop");
+        break;
+      default: break;
+    }
+    if (blocks_.size() > kMaxBlockNesting) return Fail(i, "blocks nested too deeply");
+    if (LoopDepth() > kMaxLoopNesting) return Fail(i, "loops nested too deeply");
+    return true;
+  }
+
+  bool Check(size_t i, const Instruction &ins) {
+    const uint16_t op = ins.opcode();
+    if (op == kOpLabel) {
+      if (!blocks_.empty()) return Fail(i, "label inside a block");
+      if (functionOpen_) return Fail(i, "label before the previous function's ret");
+      const uint32_t label = ins.sources[0].number;
+      if (!labels_.insert(label).second) return Fail(i, "label l" + std::to_string(label) + " defined twice");
+      functionOpen_ = true;
+      current_ = int(label);
+      return true;
+    }
+    if (!functionOpen_) return Fail(i, "instruction after ret outside any subroutine");
+    if (op == kOpRet && blocks_.empty()) {
+      functionOpen_ = false;
+      return true;
+    }
+    if (op == kOpCall || op == kOpCallNz) calls_[current_].insert(ins.sources[0].number);
+    slots_ += InstructionSlots(op);
+    return CheckOperands(i, ins) && CheckBlocks(i, ins);
+  }
+
+  bool CheckCalls() {
+    for (const auto &[from, targets] : calls_)
+      for (uint32_t to : targets)
+        if (!labels_.count(to)) return Fail(program_->instructions.size() - 1, "call to undefined l" + std::to_string(to));
+    // GLSL has no recursion, and Direct3D forbids it as well.
+    std::map<int, int> state;  // 1 = on the current path, 2 = done
+    std::function<bool(int)> visit = [&](int f) {
+      state[f] = 1;
+      for (uint32_t to : calls_[f]) {
+        const int s = state[int(to)];
+        if (s == 1 || (s == 0 && !visit(int(to)))) return false;
+      }
+      state[f] = 2;
+      return true;
+    };
+    for (const auto &entry : std::map<int, std::set<uint32_t>>(calls_))
+      if (state[entry.first] == 0 && !visit(entry.first))
+        return Fail(program_->instructions.size() - 1, "recursive subroutine call");
+    return true;
+  }
+
+  ShaderProgram *program_;
+  ShaderError *error_;
+  std::vector<Block> blocks_;
+  std::set<std::pair<uint32_t, uint32_t>> declared_;
+  std::set<uint32_t> labels_;
+  std::map<int, std::set<uint32_t>> calls_;  // caller (-1 = main) -> labels
+  bool functionOpen_ = true;                 // main is open from the start
+  int current_ = -1;
+  uint32_t slots_ = 0;
+};
+
+}  // namespace
+
+bool CheckStructure(ShaderProgram *program, ShaderError *error) {
+  return StructureChecker(program, error).Run();
+}
+
+}  // namespace zel::d3d9::shader
