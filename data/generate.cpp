@@ -10,6 +10,7 @@
 #include "data/dialog_header.h"
 #include "data/image_writers.h"
 #include "data/models.h"
+#include "data/music.h"
 #include "data/paint.h"
 #include "data/shader_source.h"
 #include "data/textures.h"
@@ -68,6 +69,12 @@ bool GenerateShader(const std::string &outDir) {
   return WriteFileBytes(Join(outDir, "Data/Other/ref.vsh"), Bytes(TitleShaderSource()));
 }
 
+bool GenerateMusic(const std::string &outDir, double seconds) {
+  std::vector<uint8_t> mp3;
+  if (!EncodeSoundtrack(seconds, &mp3)) return false;
+  return WriteFileBytes(Join(outDir, "Data/Music/sm.mp3"), mp3);
+}
+
 bool GenerateDialogHeader(const std::string &headerPath) {
   const Fonts fonts;
   if (!fonts.ok()) return false;
@@ -84,6 +91,7 @@ bool GenerateAll(const Options &options) {
   ok = GenerateShader(options.outDir) && ok;
   ok = GeneratePictures(options.outDir) && ok;
   if (!options.headerPath.empty()) ok = GenerateDialogHeader(options.headerPath) && ok;
+  if (options.music) ok = GenerateMusic(options.outDir, options.musicSeconds) && ok;
   return ok;
 }
 

@@ -15,6 +15,7 @@ struct Options {
 bool GeneratePictures(const std::string &outDir);
 bool GenerateModels(const std::string &outDir);
 bool GenerateShader(const std::string &outDir);
+bool GenerateMusic(const std::string &outDir, double seconds);
 bool GenerateDialogHeader(const std::string &headerPath);
 
 // Everything Options asks for; false when any file could not be made.
