@@ -24,6 +24,7 @@ class ScreenFaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     device = RecordingDevice::Create();
+    device->BeginScene();
     fader = new ScreenFader(device);
     device->ClearLog();
   }
@@ -149,6 +150,7 @@ TEST_F(ScreenFaderTest, FillColorQuadTruncatesEachChannel) {
 
 TEST(ScreenFaderNoBuffer, FadesSkipTheDrawWhenTheBufferWasNotCreated) {
   RecordingDevice *device = RecordingDevice::Create();
+  device->BeginScene();
   device->SetCreateFailure("CreateVertexBuffer", E_OUTOFMEMORY);
   auto *fader = new ScreenFader(device);
   EXPECT_EQ(fader->FillColorQuad(1, 1, 255, 255, 255, 255), E_FAIL);

@@ -22,6 +22,7 @@ class TexturedQuadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     device = RecordingDevice::Create();
+    device->BeginScene();
     quad = new TexturedQuad(device);
   }
   void TearDown() override {
@@ -40,7 +41,7 @@ class TexturedQuadTest : public ::testing::Test {
 
 TEST_F(TexturedQuadTest, ResizeWritesAnUprightSquareAroundTheOrigin) {
   ASSERT_EQ(device->CountCalls("CreateVertexBuffer"), 1u);
-  EXPECT_EQ(device->Calls()[0].Text(), "CreateVertexBuffer(80, 0, 0x00000102, 0)");
+  EXPECT_EQ(device->CallsTo("CreateVertexBuffer")[0].Text(), "CreateVertexBuffer(80, 0, 0x00000102, 0, VB1)");
   EXPECT_EQ(quad->Resize(6, 6), S_OK);
   device->ClearLog();
   quad->Draw();
@@ -85,6 +86,7 @@ TEST_F(TexturedQuadTest, DrawVariantsSetOnlyTheWorldTransform) {
 
 TEST(TexturedQuadNoBuffer, DrawsAreSkippedWhenTheBufferWasNotCreated) {
   RecordingDevice *device = RecordingDevice::Create();
+  device->BeginScene();
   device->SetCreateFailure("CreateVertexBuffer", E_OUTOFMEMORY);
   auto *quad = new TexturedQuad(device);
   EXPECT_EQ(quad->Resize(3.2f, 2.4f), E_FAIL);

@@ -24,6 +24,7 @@ class SceneTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0) << "the scenes load Data/ from the build directory";
     device = RecordingDevice::Create(640, 480);
+    device->BeginScene();  // scenes draw inside the frame
   }
   void TearDown() override { device->Release(); }
 

@@ -30,7 +30,7 @@ class SpriteQuadTest : public SceneTest {
 };
 
 TEST_F(SpriteQuadTest, FillWritesCornersAndAGreyEqualToAlpha) {
-  EXPECT_EQ(device->Calls().back().Text(), "CreateVertexBuffer(96, 0, 0x00000142, 0)");
+  EXPECT_EQ(device->Calls().back().Text(), "CreateVertexBuffer(96, 0, 0x00000142, 0, VB1)");
   EXPECT_EQ(sprite->Fill(6, 3, 255.0f), S_OK);
   sprite->DrawWithAlpha(6, 3, 0, 0, 0, 255.0f);
   const auto v = Vertices();
