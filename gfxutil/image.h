@@ -6,6 +6,9 @@
 #include <d3d9.h>
 
 #include <cstddef>
+#include <memory>
+#include <new>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,28 @@ constexpr HRESULT kInvalidData = MAKE_D3DHRESULT(2905);  // D3DXERR_INVALIDDATA,
 constexpr unsigned long long kMaxImagePixels = 1ull << 26;
 constexpr unsigned kMaxImageSide = 65535;
 
+// A vector whose resize leaves new bytes uninitialised: every pixel buffer is written
+// in full right after it is sized, so zero-filling it first would be wasted work.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U> &) {}
+  template <typename U, typename... Args>
+  void construct(U *p, Args &&...args) {
+    if constexpr (sizeof...(Args) == 0) {
+      ::new (static_cast<void *>(p)) U;
+    } else {
+      ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
+  }
+};
+using PixelBuffer = std::vector<BYTE, UninitialisedAllocator<BYTE>>;
+
 enum class PixelLayout {
   L8,     // one byte of luminance per pixel
   BGRA8,  // bytes B, G, R, A per pixel (a little-endian A8R8G8B8 word)
@@ -31,7 +56,7 @@ struct Image {
   // The pixel format the file itself holds (P8 for palette bitmaps, R8G8B8 for 24-bit
   // ones, ...); texture creation picks the device format from it.
   D3DFORMAT fileFormat = D3DFMT_UNKNOWN;
-  std::vector<BYTE> pixels;  // rows top to bottom, tightly packed
+  PixelBuffer pixels;  // rows top to bottom, tightly packed
 
   size_t BytesPerPixel() const { return layout == PixelLayout::L8 ? 1 : 4; }
   size_t RowBytes() const { return width * BytesPerPixel(); }

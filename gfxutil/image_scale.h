@@ -9,7 +9,8 @@ namespace gfxutil {
 
 // src resampled to width x height (both at least 1), in src's layout. When shrinking,
 // the tent widens to cover every source pixel; when enlarging it interpolates linearly.
-Image ScaleTriangle(const Image &src, unsigned width, unsigned height);
+// An image already of that size is returned as it is (moved, not copied).
+Image ScaleTriangle(Image src, unsigned width, unsigned height);
 
 // The next mip level: each side above 1 halved (rounded down), averaging 2x2 blocks.
 Image BoxHalve(const Image &src);

@@ -3,6 +3,7 @@
 #include "gfxutil/texture.h"
 
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "gfxutil/image.h"
@@ -107,12 +108,15 @@ HRESULT CreateFromMemory(IDirect3DDevice9 *device, const BYTE *data, size_t size
                                                              caps.MaxTextureWidth, caps.MaxTextureHeight);
   const bool scale = (filter & 0xFF) != D3DX_FILTER_NONE;
   (void)mipFilter;  // every mip filter reduces with the 2x2 box
-  const std::vector<Image> levels = gfxutil::BuildLevels(image, layout, scale);
+  D3DXIMAGE_INFO imageInfo;
+  FillInfo(image, FileKind(data, size), &imageInfo);
+  const std::vector<D3DFORMAT> formats = FormatsToTry(image, format, colorKey);
+  const std::vector<Image> levels = gfxutil::BuildLevels(std::move(image), layout, scale);
 
   TextureHolder holder;
   HRESULT hr = D3DERR_INVALIDCALL;
   D3DFORMAT chosen = D3DFMT_UNKNOWN;
-  for (D3DFORMAT candidate : FormatsToTry(image, format, colorKey)) {
+  for (D3DFORMAT candidate : formats) {
     hr = device->CreateTexture(layout.width, layout.height, layout.levels, usage, candidate, pool, &holder.texture,
                                nullptr);
     if (SUCCEEDED(hr) && holder.texture) {
@@ -124,7 +128,7 @@ HRESULT CreateFromMemory(IDirect3DDevice9 *device, const BYTE *data, size_t size
   if (!holder.texture) return FAILED(hr) ? hr : D3DERR_INVALIDCALL;
   hr = UploadLevels(holder.texture, levels, chosen);
   if (FAILED(hr)) return hr;
-  FillInfo(image, FileKind(data, size), info);
+  if (info) *info = imageInfo;
   *ppTexture = holder.Take();
   return S_OK;
 }

@@ -66,10 +66,10 @@ TextureLayout PlanTexture(UINT imageWidth, UINT imageHeight, UINT width, UINT he
   return layout;
 }
 
-std::vector<Image> BuildLevels(const Image &image, const TextureLayout &layout, bool scale) {
+std::vector<Image> BuildLevels(Image image, const TextureLayout &layout, bool scale) {
   std::vector<Image> levels;
   levels.reserve(layout.levels);
-  levels.push_back(scale ? ScaleTriangle(image, layout.width, layout.height)
+  levels.push_back(scale ? ScaleTriangle(std::move(image), layout.width, layout.height)
                          : PlaceUnscaled(image, layout.width, layout.height));
   while (levels.size() < layout.levels) levels.push_back(BoxHalve(levels.back()));
   return levels;

@@ -25,6 +25,8 @@ TextureLayout PlanTexture(UINT imageWidth, UINT imageHeight, UINT width, UINT he
 // The images of every level: level 0 is the picture scaled to the layout's size with the
 // triangle filter (or, unscaled, copied into the top-left corner over transparent black),
 // each next level a box-filtered half of the one before.
-std::vector<Image> BuildLevels(const Image &image, const TextureLayout &layout, bool scale);
+// The image is taken by value so a caller done with it can move it in (no copy when no
+// scaling is needed).
+std::vector<Image> BuildLevels(Image image, const TextureLayout &layout, bool scale);
 
 }  // namespace gfxutil

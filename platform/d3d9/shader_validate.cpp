@@ -81,13 +81,42 @@ class Decoder {
       if (!Predicable(ins.info->opcode)) return Fail(start, std::string(ins.info->mnemonic) + " cannot be predicated");
       ins.predicated = true;
     }
-    if (!ReadOperands(&ins)) return false;
+    if (!ReadOperands(&ins) || !CheckReadPorts(ins)) return false;
     const uint32_t length = (token & kLengthMask) >> kLengthShift;
     const size_t used = pos_ - start - 1;
     if (HasLengthField(profile) ? length != used : (length != 0 && length != used))
       return Fail(start, "instruction length " + std::to_string(length) + " but its operands take " +
                              std::to_string(used));
     program_->instructions.push_back(ins);
+    return true;
+  }
+
+  // An instruction may read at most one distinct constant register, one distinct input register
+  // and three distinct temporaries (sincos's two macro constants are the exception).
+  bool CheckReadPorts(const Instruction &ins) {
+    if (ins.info->opcode == kOpSinCos) return true;
+    struct Port {
+      uint8_t type;
+      uint32_t limit;
+      const char *name;
+    };
+    static constexpr Port kPorts[] = {{kRegConst, 1, "constant"}, {kRegInput, 1, "input"}, {kRegTemp, 3, "temporary"}};
+    for (const Port &port : kPorts) {
+      uint32_t distinct[3] = {};
+      uint32_t count = 0;
+      for (uint8_t i = 0; i < ins.sourceCount; ++i) {
+        const SourceParam &src = ins.sources[i];
+        if (src.type != port.type) continue;
+        const uint32_t key = src.number | (src.relative ? 0x10000u : 0u) | (uint32_t(src.relType) << 17);
+        bool seen = false;
+        for (uint32_t j = 0; j < count; ++j) seen = seen || distinct[j] == key;
+        if (!seen) distinct[count++] = key;
+      }
+      if (count > port.limit)
+        return Fail(ins.tokenOffset, std::string(ins.info->mnemonic) + " reads " + std::to_string(count) + " different " +
+                                         port.name + " registers; one instruction may read " +
+                                         std::to_string(port.limit));
+    }
     return true;
   }
 

@@ -100,6 +100,8 @@ TEST(ShaderAssembler, RejectsWhatTheProfileDoesNotAllow) {
       {"", "memory(1): missing shader version"},
       {"vs_1_1\nmov r0, c0 $\n", "memory(2): unexpected character '$'"},
       {"vs_1_1\ndcl_foo v0\n", "memory(2): unknown dcl usage 'foo'"},
+      {"vs_1_1\nmad r0, c0, c0, c1\n", "memory(2): mad reads 2 different constant registers"},
+      {"vs_2_0\ndcl_position v0\ndcl_normal v1\nadd r0, v0, v1\n", "memory(4): add reads 2 different input"},
   };
   for (const Rejection &c : cases) {
     SCOPED_TRACE(c.text);

@@ -266,4 +266,29 @@ TEST(ImageScale, BoxHalvingAveragesBlocks) {
   EXPECT_EQ(half.pixels[1], 153);
 }
 
+// 32-bit images take a faster path for even sides; it must round exactly as the rule.
+TEST(ImageScale, BoxHalvingOfColourMatchesThePerChannelRule) {
+  for (auto [w, h] : {std::pair{10u, 6u}, std::pair{7u, 3u}, std::pair{2u, 1u}}) {
+    gfxutil::Image image;
+    image.width = w;
+    image.height = h;
+    image.layout = gfxutil::PixelLayout::BGRA8;
+    std::srand(w);
+    for (unsigned i = 0; i < w * h * 4; ++i) image.pixels.push_back(static_cast<BYTE>(std::rand()));
+    const gfxutil::Image half = gfxutil::BoxHalve(image);
+    ASSERT_EQ(half.width, std::max(1u, w / 2));
+    ASSERT_EQ(half.height, std::max(1u, h / 2));
+    auto at = [&](unsigned x, unsigned y, unsigned c) {
+      return image.pixels[((std::min(y, h - 1)) * w + std::min(x, w - 1)) * 4 + c];
+    };
+    for (unsigned y = 0; y < half.height; ++y)
+      for (unsigned x = 0; x < half.width; ++x)
+        for (unsigned c = 0; c < 4; ++c) {
+          const int sum = at(2 * x, 2 * y, c) + at(2 * x + 1, 2 * y, c) + at(2 * x, 2 * y + 1, c) +
+                          at(2 * x + 1, 2 * y + 1, c);
+          EXPECT_EQ(half.pixels[(y * half.width + x) * 4 + c], (sum + 2) / 4) << w << "x" << h << " " << x << "," << y;
+        }
+  }
+}
+
 }  // namespace

@@ -1,0 +1,88 @@
+// GlDevice: Clear, Present and reading the back buffer back.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/d3d9/gl_convert.h"
+#include "platform/d3d9/gl_device.h"
+
+namespace zel::d3d9 {
+
+HRESULT GlDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
+  if (Count != 0 && pRects == nullptr) return D3DERR_INVALIDCALL;
+  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !pp_.EnableAutoDepthStencil) return D3DERR_INVALIDCALL;
+  MakeCurrent();
+  GLbitfield bits = 0;
+  // Clearing ignores the write masks of the render state, as on the platform.
+  if (Flags & D3DCLEAR_TARGET) {
+    float c[4];
+    ColorToFloats(Color, c);
+    glClearColor(c[0], c[1], c[2], c[3]);
+    gl_.ColorMask(0xf);
+    bits |= GL_COLOR_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_ZBUFFER) {
+    glClearDepth(std::clamp(Z, 0.0f, 1.0f));
+    gl_.DepthMask(true);
+    bits |= GL_DEPTH_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_STENCIL) {
+    glClearStencil(static_cast<GLint>(Stencil & 0xff));
+    gl_.StencilWriteMask(0xff);
+    bits |= GL_STENCIL_BUFFER_BIT;
+  }
+  if (bits == 0) return D3D_OK;
+  // Only the viewport is cleared, and of it only the rectangles when some are given.
+  const D3DVIEWPORT9 &vp = state_.viewport;
+  LONG vx1 = static_cast<LONG>(vp.X), vy1 = static_cast<LONG>(vp.Y);
+  LONG vx2 = vx1 + static_cast<LONG>(vp.Width), vy2 = vy1 + static_cast<LONG>(vp.Height);
+  gl_.Enable(GL_SCISSOR_TEST, true);
+  DWORD n = Count == 0 ? 1 : Count;
+  for (DWORD i = 0; i < n; ++i) {
+    LONG x1 = vx1, y1 = vy1, x2 = vx2, y2 = vy2;
+    if (Count != 0) {
+      x1 = std::max(x1, pRects[i].x1);
+      y1 = std::max(y1, pRects[i].y1);
+      x2 = std::min(x2, pRects[i].x2);
+      y2 = std::min(y2, pRects[i].y2);
+    }
+    if (x2 <= x1 || y2 <= y1) continue;
+    gl_.Scissor(x1, static_cast<GLint>(height_) - y2, x2 - x1, y2 - y1);
+    glClear(bits);
+  }
+  gl_.Enable(GL_SCISSOR_TEST, false);
+  dirty_ |= kDirtyBlend | kDirtyDepth | kDirtyStencil;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::Present(const RECT *, const RECT *, HWND, const RGNDATA *) {
+  MakeCurrent();
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(window_, &w, &h);
+  // The back buffer is shown scaled to the client area, as a windowed device does.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  GLint bw = static_cast<GLint>(width_), bh = static_cast<GLint>(height_);
+  glBlitFramebuffer(0, 0, bw, bh, 0, 0, w, h, GL_COLOR_BUFFER_BIT, (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
+  SDL_GL_SwapWindow(window_);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  return D3D_OK;
+}
+
+void GlDevice::ReadBackBuffer(std::vector<uint8_t> *rgba, UINT *width, UINT *height) {
+  MakeCurrent();
+  size_t row = static_cast<size_t>(width_) * 4;
+  std::vector<uint8_t> bottomUp(row * height_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA, GL_UNSIGNED_BYTE,
+               bottomUp.data());
+  rgba->resize(row * height_);
+  for (UINT y = 0; y < height_; ++y)
+    std::memcpy(rgba->data() + y * row, bottomUp.data() + (height_ - 1 - y) * row, row);
+  for (size_t i = 3; i < rgba->size(); i += 4) (*rgba)[i] = 255;
+  *width = width_;
+  *height = height_;
+}
+
+}  // namespace zel::d3d9

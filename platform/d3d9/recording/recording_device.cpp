@@ -1,0 +1,258 @@
+// RecordingDevice: every call logged with its arguments; state kept with the platform's
+// defaults and argument checks, so tests see the same results a real device gives.
+#include "platform/d3d9/recording/recording_device.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/d3d9/d3d9_names.h"
+#include "platform/d3d9/recording/recording_objects.h"
+#include "platform/d3d9/shader_translate.h"
+#include "platform/d3d9/vertex_layout.h"
+
+namespace zel::d3d9 {
+namespace {
+
+std::string Num(uint64_t v) { return std::to_string(v); }
+std::string Hex(DWORD v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08x", v);
+  return buf;
+}
+std::string Float(float f) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", f);
+  return buf;
+}
+}  // namespace
+
+std::string RecordedCall::Text() const {
+  std::string s = method + "(";
+  for (size_t i = 0; i < args.size(); ++i) s += (i ? ", " : "") + args[i];
+  return s + ")";
+}
+
+RecordingDevice *RecordingDevice::Create(UINT width, UINT height) { return new RecordingDevice(width, height); }
+
+RecordingDevice::RecordingDevice(UINT width, UINT height) { state_.Reset(width, height, true); }
+
+std::vector<std::string> RecordingDevice::CallTexts() const {
+  std::vector<std::string> out;
+  for (const RecordedCall &c : calls_) out.push_back(c.Text());
+  return out;
+}
+
+std::vector<RecordedCall> RecordingDevice::CallsTo(const std::string &method) const {
+  std::vector<RecordedCall> out;
+  for (const RecordedCall &c : calls_)
+    if (c.method == method) out.push_back(c);
+  return out;
+}
+
+size_t RecordingDevice::CountCalls(const std::string &method) const {
+  size_t n = 0;
+  for (const RecordedCall &c : calls_) n += c.method == method;
+  return n;
+}
+
+void RecordingDevice::ClearLog() {
+  calls_.clear();
+  draws_.clear();
+}
+
+const D3DMATRIX &RecordingDevice::Transform(D3DTRANSFORMSTATETYPE t) const {
+  int slot = TransformSlot(t);
+  return state_.transforms[slot < 0 ? 0 : slot];
+}
+
+std::string RecordingDevice::NameOf(const void *object) const { return Name(object); }
+
+void RecordingDevice::SetCreateFailure(const std::string &method, HRESULT hr) {
+  if (hr == S_OK)
+    createFailures_.erase(method);
+  else
+    createFailures_[method] = hr;
+}
+
+const BufferMemory *RecordingDevice::VertexData(IDirect3DVertexBuffer9 *vb) {
+  auto *r = dynamic_cast<RecordingVertexBuffer *>(vb);
+  return r ? &r->Memory() : nullptr;
+}
+const BufferMemory *RecordingDevice::IndexData(IDirect3DIndexBuffer9 *ib) {
+  auto *r = dynamic_cast<RecordingIndexBuffer *>(ib);
+  return r ? &r->Memory() : nullptr;
+}
+const TextureMemory *RecordingDevice::TextureData(IDirect3DBaseTexture9 *texture) {
+  auto *r = dynamic_cast<RecordingTexture *>(texture);
+  return r ? &r->Memory() : nullptr;
+}
+std::vector<D3DVERTEXELEMENT9> RecordingDevice::DeclarationElements(IDirect3DVertexDeclaration9 *decl) {
+  auto *r = dynamic_cast<RecordingDeclaration *>(decl);
+  return r ? r->Elements() : std::vector<D3DVERTEXELEMENT9>{};
+}
+std::vector<DWORD> RecordingDevice::ShaderTokens(IDirect3DVertexShader9 *shader) {
+  auto *r = dynamic_cast<RecordingShader *>(shader);
+  return r ? r->Tokens() : std::vector<DWORD>{};
+}
+
+void RecordingDevice::ForgetObject(const void *object) {
+  for (auto &t : state_.textures)
+    if (t == object) t = nullptr;
+  for (auto &s : state_.streams)
+    if (s.buffer == object) s = StreamBinding{};
+  if (state_.indices == object) state_.indices = nullptr;
+  if (state_.declaration == object) state_.declaration = nullptr;
+  if (state_.vertexShader == object) state_.vertexShader = nullptr;
+  names_.erase(object);
+}
+
+HRESULT RecordingDevice::Log(HRESULT hr, const char *method, std::vector<std::string> args) {
+  calls_.push_back(RecordedCall{method, std::move(args), hr});
+  return hr;
+}
+
+HRESULT RecordingDevice::CreateResult(const char *method) const {
+  auto it = createFailures_.find(method);
+  return it == createFailures_.end() ? D3D_OK : it->second;
+}
+
+std::string RecordingDevice::Name(const void *object) const {
+  if (object == nullptr) return "NULL";
+  auto it = names_.find(object);
+  return it == names_.end() ? "FOREIGN" : it->second;
+}
+
+std::string RecordingDevice::Remember(const void *object, const char *prefix) {
+  std::string name = prefix + std::to_string(++nameCounters_[prefix]);
+  names_[object] = name;
+  return name;
+}
+
+// ---- device and frame ----
+
+HRESULT RecordingDevice::GetDirect3D(IDirect3D9 **ppD3D9) {
+  // A recording device has no Direct3D object behind it.
+  if (ppD3D9 != nullptr) *ppD3D9 = nullptr;
+  return Log(D3DERR_INVALIDCALL, "GetDirect3D", {});
+}
+
+HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS9 *pCaps) {
+  if (pCaps == nullptr) return Log(D3DERR_INVALIDCALL, "GetDeviceCaps", {"NULL"});
+  *pCaps = D3DCAPS9{D3DDEVTYPE_HAL, 0, 8192, 8192, 8, D3DVS_VERSION(1, 1), 256};
+  return Log(D3D_OK, "GetDeviceCaps", {});
+}
+
+HRESULT RecordingDevice::Present(const RECT *, const RECT *, HWND, const RGNDATA *) {
+  if (inScene_) return Log(D3DERR_INVALIDCALL, "Present", {});
+  ++presents_;
+  return Log(D3D_OK, "Present", {});
+}
+
+HRESULT RecordingDevice::BeginScene() { return Log(inScene_ ? D3DERR_INVALIDCALL : (inScene_ = true, D3D_OK), "BeginScene", {}); }
+
+HRESULT RecordingDevice::EndScene() {
+  return Log(!inScene_ ? D3DERR_INVALIDCALL : (inScene_ = false, D3D_OK), "EndScene", {});
+}
+
+HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                               DWORD Stencil) {
+  HRESULT hr = (Count != 0 && pRects == nullptr) || Flags == 0 || (Flags & ~7u) != 0 ? D3DERR_INVALIDCALL : D3D_OK;
+  return Log(hr, "Clear", {Num(Count), pRects ? "RECTS" : "NULL", Num(Flags), Hex(Color), Float(Z), Num(Stencil)});
+}
+
+// ---- creation ----
+
+HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                       D3DPOOL Pool, IDirect3DTexture9 **ppTexture, HANDLE *) {
+  std::vector<std::string> args{Num(Width), Num(Height), Num(Levels), Num(Usage), FormatName(Format), Num(Pool)};
+  if (ppTexture == nullptr) return Log(D3DERR_INVALIDCALL, "CreateTexture", args);
+  *ppTexture = nullptr;
+  HRESULT hr = CreateResult("CreateTexture");
+  if (hr == D3D_OK && (Width == 0 || Height == 0 || FormatBytesPerPixel(Format) == 0)) hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, "CreateTexture", args);
+  auto *t = new RecordingTexture(this, Width, Height, Levels, Usage, Format, Pool);
+  args.push_back(Remember(t, "TEX"));
+  *ppTexture = t;
+  return Log(D3D_OK, "CreateTexture", args);
+}
+
+HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                            IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *) {
+  std::vector<std::string> args{Num(Length), Num(Usage), Hex(FVF), Num(Pool)};
+  if (ppVertexBuffer == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexBuffer", args);
+  *ppVertexBuffer = nullptr;
+  HRESULT hr = CreateResult("CreateVertexBuffer");
+  if (hr == D3D_OK && Length == 0) hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, "CreateVertexBuffer", args);
+  auto *vb = new RecordingVertexBuffer(this, Length, Usage, FVF, Pool);
+  args.push_back(Remember(vb, "VB"));
+  *ppVertexBuffer = vb;
+  return Log(D3D_OK, "CreateVertexBuffer", args);
+}
+
+HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                           IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *) {
+  std::vector<std::string> args{Num(Length), Num(Usage), FormatName(Format), Num(Pool)};
+  if (ppIndexBuffer == nullptr) return Log(D3DERR_INVALIDCALL, "CreateIndexBuffer", args);
+  *ppIndexBuffer = nullptr;
+  HRESULT hr = CreateResult("CreateIndexBuffer");
+  if (hr == D3D_OK && (Length == 0 || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)))
+    hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, "CreateIndexBuffer", args);
+  auto *ib = new RecordingIndexBuffer(this, Length, Usage, Format, Pool);
+  args.push_back(Remember(ib, "IB"));
+  *ppIndexBuffer = ib;
+  return Log(D3D_OK, "CreateIndexBuffer", args);
+}
+
+HRESULT RecordingDevice::CreateVertexDeclaration(const D3DVERTEXELEMENT9 *pVertexElements,
+                                                 IDirect3DVertexDeclaration9 **ppDecl) {
+  VertexLayout layout;
+  bool valid = LayoutFromDeclaration(pVertexElements, &layout);
+  std::vector<std::string> args{Num(static_cast<uint64_t>(layout.count)) + " elements"};
+  if (ppDecl == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexDeclaration", args);
+  *ppDecl = nullptr;
+  HRESULT hr = CreateResult("CreateVertexDeclaration");
+  if (hr == D3D_OK && !valid) hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, "CreateVertexDeclaration", args);
+  std::vector<D3DVERTEXELEMENT9> elements(pVertexElements, pVertexElements + layout.count + 1);
+  auto *decl = new RecordingDeclaration(this, std::move(elements));
+  args.push_back(Remember(decl, "DECL"));
+  *ppDecl = decl;
+  return Log(D3D_OK, "CreateVertexDeclaration", args);
+}
+
+HRESULT RecordingDevice::CreateVertexShader(const DWORD *pFunction, IDirect3DVertexShader9 **ppShader) {
+  UINT count = VertexShaderTokenCount(pFunction);
+  std::vector<std::string> args{Num(count) + " tokens"};
+  if (ppShader == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexShader", args);
+  *ppShader = nullptr;
+  HRESULT hr = CreateResult("CreateVertexShader");
+  if (hr == D3D_OK && count == 0) hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, "CreateVertexShader", args);
+  auto *vs = new RecordingShader(this, std::vector<DWORD>(pFunction, pFunction + count));
+  args.push_back(Remember(vs, "VS"));
+  *ppShader = vs;
+  return Log(D3D_OK, "CreateVertexShader", args);
+}
+
+HRESULT RecordingDeclaration::GetDeclaration(D3DVERTEXELEMENT9 *elements, UINT *count) {
+  if (count == nullptr) return D3DERR_INVALIDCALL;
+  UINT n = static_cast<UINT>(elements_.size());
+  if (elements != nullptr) std::memcpy(elements, elements_.data(), n * sizeof(D3DVERTEXELEMENT9));
+  *count = n;
+  return D3D_OK;
+}
+
+HRESULT RecordingShader::GetFunction(void *data, UINT *size) {
+  if (size == nullptr) return D3DERR_INVALIDCALL;
+  UINT bytes = static_cast<UINT>(tokens_.size() * sizeof(DWORD));
+  if (data != nullptr) {
+    if (*size < bytes) return D3DERR_INVALIDCALL;
+    std::memcpy(data, tokens_.data(), bytes);
+  }
+  *size = bytes;
+  return D3D_OK;
+}
+
+}  // namespace zel::d3d9

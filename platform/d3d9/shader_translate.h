@@ -1,0 +1,30 @@
+// The seam between the OpenGL device and the vertex shader translator. CreateVertexShader
+// calls TranslateVertexShader once per shader; the device links the GLSL it returns with
+// its generated pixel stage (names and locations from shader_interface.h).
+#pragma once
+
+#include <d3d9.h>
+
+#include <string>
+
+namespace zel::d3d9 {
+
+// Longest token stream we scan for the end token (DWORDs).
+inline constexpr UINT kMaxShaderTokens = 1u << 16;
+
+// DWORDs of a vertex shader token stream up to and including its end token, skipping the
+// contents of comments; 0 when the first token is not a vertex shader version or no end
+// token comes within kMaxShaderTokens.
+UINT VertexShaderTokenCount(const DWORD *tokens);
+
+struct VertexShaderTranslation {
+  std::string glsl;  // a complete "#version 330 core" vertex shader: inputs at the attribute
+                     // locations, varyings, zel_C / zel_PosFixup uniforms of shader_interface.h
+};
+
+// Validates the bytecode (tokenCount DWORDs, end token included) and writes its GLSL.
+// D3DERR_INVALIDCALL with a message in *error for bytecode the platform would refuse.
+HRESULT TranslateVertexShader(const DWORD *tokens, UINT tokenCount, VertexShaderTranslation *out,
+                              std::string *error);
+
+}  // namespace zel::d3d9
