@@ -46,6 +46,7 @@ struct PixelStageKey {
 struct ProgramKey {
   VertexStageKey vertex;
   PixelStageKey pixel;
+  uint8_t padding[5];  // explicit, so that no byte of the key is undefined
   uint32_t vertexShader;
 
   bool operator==(const ProgramKey &o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
@@ -73,3 +74,8 @@ inline constexpr const char *kUniformStageConstant = "zel_StageConst";     // ve
 inline constexpr const char *kUniformSampler = "zel_Sampler";              // sampler2D[8], unit = stage
 
 }  // namespace zel::d3d9
+
+
+static_assert(sizeof(zel::d3d9::ProgramKey) == sizeof(zel::d3d9::VertexStageKey) +
+                                                   sizeof(zel::d3d9::PixelStageKey) + 5 + 4,
+              "ProgramKey must have no hidden padding");

@@ -109,7 +109,7 @@ std::string WriteTempFile(const std::string &name, const std::vector<BYTE> &byte
   const std::string path = testing::TempDir() + "zel_gfxutil_" + name;
   FILE *f = std::fopen(path.c_str(), "wb");
   if (f) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
   }
   return path;

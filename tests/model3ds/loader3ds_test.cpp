@@ -111,7 +111,7 @@ TEST(Loader3ds, ObjectNames) {
     int objects;
   };
   for (const Case &c : {Case{"A", "A", 1}, Case{"Exactly11ch", "Exactly11ch", 1},
-                        Case{"TwelveChars!", "TwelveChars", 0},
+                        Case{"TwelveChars!", "TwelveChars", 0}, Case{"ThirteenChars", "ThirteenCha", 1},
                         Case{"AVeryLongObjectName", "AVeryLongOb", 1}}) {
     Mesh m = Cube();
     m.name = c.written;

@@ -7,6 +7,7 @@
 
 #include "platform/d3d9/d3d9_names.h"
 #include "platform/d3d9/recording/recording_objects.h"
+#include "platform/d3d9/shader_program.h"
 #include "platform/d3d9/shader_translate.h"
 #include "platform/d3d9/vertex_layout.h"
 
@@ -229,6 +230,9 @@ HRESULT RecordingDevice::CreateVertexShader(const DWORD *pFunction, IDirect3DVer
   *ppShader = nullptr;
   HRESULT hr = CreateResult("CreateVertexShader");
   if (hr == D3D_OK && count == 0) hr = D3DERR_INVALIDCALL;
+  shader::ShaderProgram program;  // the same refusals as the OpenGL device
+  shader::ShaderError error;
+  if (hr == D3D_OK && !shader::ValidateVertexShader(pFunction, count, &program, &error)) hr = D3DERR_INVALIDCALL;
   if (hr != D3D_OK) return Log(hr, "CreateVertexShader", args);
   auto *vs = new RecordingShader(this, std::vector<DWORD>(pFunction, pFunction + count));
   args.push_back(Remember(vs, "VS"));
