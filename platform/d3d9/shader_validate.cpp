@@ -338,12 +338,14 @@ uint32_t InstructionSlots(uint16_t opcode) {
   }
 }
 
+// Reads exactly as the validator does (token by token, each checked before the next is
+// read), so a caller holding a bare pointer stops at the first malformed token rather than
+// following a bad length field, and immediates that look like an end token stay data.
 size_t ShaderTokenLength(const uint32_t *tokens, size_t maxTokens) {
-  for (size_t i = 1; i < maxTokens;) {
-    if (tokens[i] == kEndToken) return i + 1;
-    i += IsComment(tokens[i]) ? 1 + CommentLength(tokens[i]) : 1;
-  }
-  return 0;
+  ShaderProgram program;
+  ShaderError error;
+  Decoder decoder(tokens, maxTokens, &program, &error);
+  return decoder.Run() ? program.tokenCount : 0;
 }
 
 bool ValidateVertexShader(const uint32_t *tokens, size_t maxTokens, ShaderProgram *program, ShaderError *error) {

@@ -65,6 +65,26 @@ TEST(ShaderValidator, CommentsAnywhereAreSkipped) {
   EXPECT_EQ(ShaderTokenLength(tokens.data(), tokens.size() - 1), 0u);
 }
 
+// Immediate values that look like an end token (65535) or a comment (-2) are data, not structure.
+TEST(ShaderValidator, ImmediatesThatLookLikeEndOrCommentTokens) {
+  const std::vector<uint32_t> tokens = {0xFFFE0200, 0x05000030, 0xF00F0000, 0x0000FFFF, 0xFFFFFFFE, 0xFFFE, 0,
+                                        0x05000051, 0xA00F0000, 0x0000FFFF, 0, 0, 0, 0x0000FFFF};
+  EXPECT_EQ(ShaderTokenLength(tokens.data(), tokens.size()), tokens.size());
+  EXPECT_EQ(Check(tokens), "ok");
+  const std::vector<uint32_t> v11 = {0xFFFE0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0xFFFFFFFE, 0, 0, 0x0000FFFF};
+  EXPECT_EQ(ShaderTokenLength(v11.data(), v11.size()), v11.size());
+  EXPECT_EQ(Check(v11), "ok");
+}
+
+// With only a pointer (a generous limit), a wrong length field stops the scan at the
+// instruction's last operand instead of sending it past the stream.
+TEST(ShaderValidator, LengthScanStopsAtTheFirstMalformedInstruction) {
+  const std::vector<uint32_t> badLength = {0xFFFE0200, 0x03000001, 0x800F0000, 0xA0E40000};
+  EXPECT_EQ(ShaderTokenLength(badLength.data(), 1u << 16), 0u);
+  const std::vector<uint32_t> unknown = {0xFFFE0101, 0x00000077};
+  EXPECT_EQ(ShaderTokenLength(unknown.data(), 1u << 16), 0u);
+}
+
 // Every single-token corruption and every truncation of the golden streams is either accepted
 // or refused, with no read past the end (the sanitizer build watches that).
 TEST(ShaderValidator, CorruptedStreamsNeverCrash) {
