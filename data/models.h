@@ -11,7 +11,7 @@
 
 namespace zel::datagen {
 
-inline constexpr double kTitleWidth = 245.0;    // units across the text
+inline constexpr double kTitleWidth = 230.0;    // units across the text
 inline constexpr double kTitleDepth = 26.0;     // units front to back
 inline constexpr double kTitleBevel = 2.5;      // units
 inline constexpr double kTitleCentreY = -20.0;  // the orbit's height and target
