@@ -7,6 +7,7 @@
 #include "app/demo_clock.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
+#include "model3ds/loader3ds.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -27,6 +28,14 @@ constexpr UINT kTimerResolution = 0;   // the finest
 constexpr int kExitNoDialog = 3;
 constexpr int kExitNoWindow = 4;
 constexpr int kExitNoDevice = 5;
+constexpr int kExitNoModel = 6;
+
+// A model the show cannot do without is missing: its box ("No 3ds File Found") has been
+// shown, and the run ends there with a failure status rather than drawing half a show.
+void EndRunOnMissingModel(const char*) {
+  if (DemoApp::clock != nullptr) DemoApp::clock->Stop();
+  ExitProcess(kExitNoModel);
+}
 
 template <class T>
 void DeleteScene(T*& scene) {
@@ -89,6 +98,7 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
   // 6. The scenes load every asset of the show, before the clock starts.
   IDirect3DDevice9* d3dDevice = device->GetDevice();
+  SetModelFileMissingHandler(EndRunOnMissingModel);
   TitleScene* title = new (std::nothrow) TitleScene(d3dDevice);
   SkyScene* sky = new (std::nothrow) SkyScene(d3dDevice);
   OpeningScene* opening = new (std::nothrow) OpeningScene(d3dDevice);
