@@ -61,9 +61,9 @@ case "$drill" in
     done ;;
   missing-textures)
     # A texture leaves its slot empty; the show goes on to its end without a box. Frames of
-    # 6 s of demo time keep the 27 runs short and still pass through every scene.
+    # 12 s of demo time keep the 35 runs short and still pass through every scene.
     for file in $(list_data './Textures/*'); do
-      check_missing "$file" 0 '^3ds: ' 0 6000
+      check_missing "$file" 0 '^3ds: ' 0 12000
       [ -s "$work/err.txt" ] && { echo "  (standard error without $file:)"; cat "$work/err.txt"; }
     done ;;
   missing-shader)
