@@ -1,13 +1,78 @@
-// zel16's entry point: reads the options, then runs the show.
+// zel16's entry point: reads the options, finds the data directory, registers the program's
+// resources and runs the show through WinMain.
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/demo_app.h"
+#include "platform/d3d9/window_seam.h"
+#include "platform/win32/sdl_window.h"
+#include "platform/win32/win32_options.h"
+
+namespace {
+
+bool IsDirectory(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The show reads Data/ relative to the working directory. Without --data, a working
+// directory that has no Data/ falls back to the executable's directory, where the build
+// puts the generated Data/.
+bool ChooseDataDirectory(const std::string& dataDir) {
+  if (!dataDir.empty()) {
+    if (SetCurrentDirectoryA(dataDir.c_str())) return true;
+    std::fprintf(stderr, "zel16: cannot use data directory '%s'\n", dataDir.c_str());
+    return false;
+  }
+  if (IsDirectory("Data")) return true;
+  char path[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return true;
+  std::string folder(path, length);
+  size_t slash = folder.find_last_of("/\\");
+  if (slash == std::string::npos) return true;
+  folder.resize(slash);
+  if (IsDirectory((folder + "/Data").c_str())) SetCurrentDirectoryA(folder.c_str());
+  return true;  // with no Data/ anywhere the show reports each missing file itself
+}
+
+// The device draws into the window layer's windows: it finds the SDL window behind a
+// handle through the window layer, and its OpenGL attributes are set before each window
+// is made, as they fix the window's pixel format.
+void ConnectDeviceToWindows() {
+  zel::d3d9::SetWindowResolver(zel::win32::SdlWindowFromHwnd);
+  zel::win32::SetWindowCreationHook(zel::d3d9::SetGlWindowAttributes);
+}
+
+ShowOptions ToShowOptions(const CommandLine& line) {
+  ShowOptions options;
+  options.skipSetup = line.noSetup;
+  options.width = line.width;
+  options.height = line.height;
+  options.fullscreen = line.fullscreen;
+  options.startGiven = line.startGiven;
+  options.startSeconds = line.startSeconds;
+  options.fixedStep = line.fixedStep;
+  return options;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+  if (theApp == nullptr) return 1;
+  int status = theApp->Run(instance, previous, commandLine, showCommand);
+  delete theApp;
+  theApp = nullptr;
+  return status;
+}
 
 int main(int argc, char** argv) {
-  CommandLine options;
+  CommandLine line;
   std::string out, err;
-  switch (ParseCommandLine(argc, argv, options, out, err)) {
+  switch (ParseCommandLine(argc, argv, line, out, err)) {
     case ParseOutcome::Exit:
       std::fputs(out.c_str(), stdout);
       return 0;
@@ -17,5 +82,11 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run:
       break;
   }
-  return 0;
+  if (!ChooseDataDirectory(line.dataDir)) return 2;
+  zel::win32::SetBatchMode(line.batch);
+  ConnectDeviceToWindows();
+  RegisterAppResources();
+  DemoApp::options = ToShowOptions(line);
+  char noArguments[] = "";
+  return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>  // ZeroMemory
 
 // ---- basic types (LP64: LONG stays 32 bits, as on Windows) ----
 #define WINAPI
@@ -155,10 +156,15 @@ typedef MSG *LPMSG;
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_USER 0x0400
 #define SC_CLOSE 0xF060
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_CLICK 0x00F5
 
 // ---- virtual-key codes ----
 #define VK_BACK 0x08
@@ -182,13 +188,40 @@ typedef MSG *LPMSG;
 #define VK_DELETE 0x2E
 #define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_F10 0x79
 #define VK_F12 0x7B
+#define VK_F24 0x87
+#define VK_CAPITAL 0x14
+#define VK_SNAPSHOT 0x2C
+#define VK_LWIN 0x5B
+#define VK_RWIN 0x5C
+#define VK_APPS 0x5D
+#define VK_NUMPAD0 0x60
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
+#define VK_NUMLOCK 0x90
+#define VK_SCROLL 0x91
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
 
 // ---- window styles ----
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
 #define WS_CAPTION 0x00C00000L
@@ -205,6 +238,8 @@ typedef MSG *LPMSG;
 #define WS_EX_APPWINDOW 0x00040000L
 #define WS_EX_WINDOWEDGE 0x00000100L
 #define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_CLIENTEDGE 0x00000200L
 
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
@@ -223,6 +258,10 @@ typedef MSG *LPMSG;
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define SM_CYCAPTION 4
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXDLGFRAME 7
+#define SM_CYDLGFRAME 8
 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -268,7 +307,16 @@ struct DEVMODEA {
   DWORD dmPelsHeight;
   DWORD dmDisplayFlags;
   DWORD dmDisplayFrequency;
+  DWORD dmICMMethod;
+  DWORD dmICMIntent;
+  DWORD dmMediaType;
+  DWORD dmDitherType;
+  DWORD dmReserved1;
+  DWORD dmReserved2;
+  DWORD dmPanningWidth;
+  DWORD dmPanningHeight;
 };
+static_assert(sizeof(DEVMODEA) == 156, "DEVMODEA has the SDK's size");
 typedef DEVMODEA *LPDEVMODEA;
 #define DM_BITSPERPEL 0x00040000L
 #define DM_PELSWIDTH 0x00080000L
@@ -310,6 +358,17 @@ typedef DEVMODEA *LPDEVMODEA;
 #define BS_AUTORADIOBUTTON 0x00000009L
 #define SS_BITMAP 0x0000000EL
 #define SS_CENTERIMAGE 0x00000200L
+#define SS_REALSIZECONTROL 0x00000040L
+
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | ((DWORD)((WORD)(h))) << 16))
+#define RT_BITMAP MAKEINTRESOURCEA(2)
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+
+// ---- files and processes ----
+#define MAX_PATH 260
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 
 // ---- functions (platform/win32) ----
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
@@ -333,8 +392,18 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 BOOL WINAPI TranslateMessage(const MSG *lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG *lpMsg);
 void WINAPI PostQuitMessage(int nExitCode);
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI DestroyWindow(HWND hWnd);
+BOOL WINAPI IsWindow(HWND hWnd);
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
+HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
+                               DLGPROC lpDialogFunc, LPARAM dwInitParam);
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
+LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam);
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
@@ -343,6 +412,9 @@ UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 void WINAPI ExitProcess(UINT uExitCode);
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetTickCount(void);
 

@@ -1,0 +1,58 @@
+// DemoApp: the whole program. Run shows the setup dialog, opens the window (switching to
+// full-screen when asked), creates the device and the music, constructs the three scenes
+// (which load every asset), starts the clock and runs the main loop until Escape, a closed
+// window or the end of the show, then tears everything down. All state is class-wide.
+#pragma once
+
+#include <windows.h>
+
+class RenderDevice;
+class MusicPlayer;
+class DemoClock;
+
+// What the command line sets beyond the design (defaults: the designed program).
+struct ShowOptions {
+  bool skipSetup = false;  // use width/height/fullscreen below instead of the dialog
+  int width = 0, height = 0;
+  bool fullscreen = true;
+  bool startGiven = false;
+  float startSeconds = 0.0f;  // demo time at which the clock starts
+  int fixedStep = 0;          // ticks per frame instead of the timer; 0: the timer
+};
+
+class DemoApp {
+ public:
+  // Exit status of the process: 0 for every ending the viewer chose or the show reached,
+  // non-zero when the run could not start (no window, no device, no dialog).
+  int Run(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
+  // The demo window (title, size in pixels, bits per pixel of a full-screen mode, mode).
+  // 1 when the window exists and is shown, 0 on failure.
+  static int CreateMainWindow(const char* title, int width, int height, int bitsPerPixel,
+                              bool fullscreenMode);
+  LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Class-wide state, one set per process.
+  static float currentTime;  // demo time of the current frame, seconds
+  static int width;          // DisplaySettings: pixels
+  static int height;
+  static BYTE fullscreen;    // DisplaySettings: 1 full-screen, 0 window
+  static HWND window;
+  static HINSTANCE instance;
+  static BYTE keys[256];     // 1 while the key with that virtual-key code is down
+  static RenderDevice* device;
+  static MusicPlayer* music;
+  static DemoClock* clock;
+
+  static ShowOptions options;
+
+ private:
+  static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// The process-wide application object, created before the entry point runs.
+extern DemoApp* theApp;
+
+// The program's resources: the setup dialog (101) and its picture (115).
+void RegisterAppResources();

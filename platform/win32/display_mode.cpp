@@ -1,0 +1,122 @@
+// ChangeDisplaySettingsA with CDS_FULLSCREEN on SDL. A size equal to the desktop needs no
+// change. Any other size must be one of the display's modes; it is set by opening a
+// full-screen SDL window with that mode, and the change counts only if the display then
+// reports that mode (Xvfb, for one, reports success and keeps its single mode).
+// The change is temporary: SDL restores the desktop mode when the window goes or SDL quits.
+#include <SDL.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/win32/display_mode.h"
+#include "platform/win32/sdl_window.h"
+#include "platform/win32/win32_options.h"
+
+namespace zel::win32 {
+namespace {
+
+struct ModeState {
+  bool active = false;
+  int width = 0, height = 0;
+  SDL_Window* window = nullptr;  // carries the mode until a pop-up window takes it
+};
+
+ModeState& State() {
+  static ModeState state;
+  return state;
+}
+
+bool DisplayHasMode(int width, int height) {
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) return true;
+  }
+  return false;
+}
+
+bool CurrentModeIs(int width, int height) {
+  SDL_DisplayMode mode;
+  return SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w == width && mode.h == height;
+}
+
+void DropModeWindow() {
+  ModeState& state = State();
+  if (state.window) SDL_DestroyWindow(state.window);
+  state.window = nullptr;
+  state.active = false;
+}
+
+LONG SetMode(int width, int height) {
+  if (CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
+  if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
+  RunWindowCreationHook();  // this window becomes the demo window
+  SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                        height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |
+                                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  if (window == nullptr) return DISP_CHANGE_FAILED;
+  SDL_DisplayMode wanted{};
+  wanted.w = width;
+  wanted.h = height;
+  SDL_DisplayMode closest;
+  if (SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr)
+    SDL_SetWindowDisplayMode(window, &closest);
+  SDL_ShowWindow(window);
+  SDL_PumpEvents();
+  if (!CurrentModeIs(width, height)) {
+    SDL_DestroyWindow(window);
+    return DISP_CHANGE_FAILED;
+  }
+  State().window = window;
+  return DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+bool FullscreenModeActive(int& width, int& height) {
+  const ModeState& state = State();
+  width = state.width;
+  height = state.height;
+  return state.active;
+}
+
+SDL_Window* TakeModeWindow(int width, int height) {
+  ModeState& state = State();
+  if (state.window == nullptr || width != state.width || height != state.height) return nullptr;
+  SDL_Window* window = state.window;
+  state.window = nullptr;
+  return window;
+}
+
+}  // namespace zel::win32
+
+using namespace zel::win32;
+
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags) {
+  if (lpDevMode == nullptr) {  // back to the desktop mode
+    DropModeWindow();
+    return DISP_CHANGE_SUCCESSFUL;
+  }
+  // Only the temporary full-screen change is offered; a permanent one would outlive us.
+  if ((dwFlags & CDS_FULLSCREEN) == 0) return DISP_CHANGE_FAILED;
+  const DWORD sizeFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  if ((lpDevMode->dmFields & sizeFields) != sizeFields) return DISP_CHANGE_BADMODE;
+  // The default framebuffer is 24-bit colour whatever the desktop depth; 32 and 24 are met.
+  if ((lpDevMode->dmFields & DM_BITSPERPEL) && lpDevMode->dmBitsPerPel != 32 &&
+      lpDevMode->dmBitsPerPel != 24)
+    return DISP_CHANGE_BADMODE;
+  int width = static_cast<int>(lpDevMode->dmPelsWidth);
+  int height = static_cast<int>(lpDevMode->dmPelsHeight);
+  if (width <= 0 || height <= 0) return DISP_CHANGE_BADMODE;
+  DropModeWindow();
+  // Hidden runs never take the display: their pop-up window is simply made at this size.
+  LONG result = DISP_CHANGE_SUCCESSFUL;
+  if (!HiddenWindows()) result = EnsureSdlVideo() ? SetMode(width, height) : DISP_CHANGE_FAILED;
+  if (result == DISP_CHANGE_SUCCESSFUL) {
+    ModeState& state = State();
+    state.active = true;
+    state.width = width;
+    state.height = height;
+  }
+  return result;
+}

@@ -1,0 +1,24 @@
+// Process-wide switches of the Windows stand-in that have no Windows counterpart. The shell
+// sets them from its command line before it calls anything else.
+#pragma once
+
+namespace zel::win32 {
+
+// Batch mode: MessageBoxA prints "caption: text" on standard error and returns the default
+// answer (IDOK; IDNO for a yes/no box) without blocking.
+void SetBatchMode(bool batch);
+bool BatchMode();
+
+// Hidden windows: CreateWindowExA makes windows that are never shown and never take the
+// display (no full-screen); rendering still works into them. For capture and tests.
+void SetHiddenWindows(bool hidden);
+bool HiddenWindows();
+
+// Called right before every SDL window is created (SDL's video system is up by then): the
+// device layer sets the OpenGL attributes its context will need, which decide the window's
+// pixel format. Null: none.
+using WindowCreationHook = void (*)();
+void SetWindowCreationHook(WindowCreationHook hook);
+void RunWindowCreationHook();
+
+}  // namespace zel::win32

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# End-to-end runs of zel16 on virtual X servers, driven with xdotool as a viewer would:
+# the setup dialog (Enter starts the show, Escape quits), Escape in the demo window, Alt+F4,
+# and the end of the show. Usage: end_to_end.sh PATH/TO/zel16
+set -euo pipefail
+zel16=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"  # no Data/ here: the program finds the build's Data/ next to itself
+export SDL_AUDIODRIVER=dummy
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run_case NAME SCREEN SCRIPT: runs SCRIPT (bash, with $zel16 and helpers) under its own
+# Xvfb of the given screen size.
+run_case() {
+  local name=$1 screen=$2 script=$3
+  echo "== $name"
+  if ! timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "set -euo pipefail
+    zel16='$zel16'
+    $(declare -f wait_window finish dismiss_missing_music)
+    $script" >"$work/$name.log" 2>&1; then
+    fail "$name"
+    cat "$work/$name.log"
+  fi
+}
+
+# wait_window TITLE: the id of the visible window with exactly that title.
+wait_window() {
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+# dismiss_missing_music: a build without the generated soundtrack shows the missing-file
+# box; answer it as a viewer would.
+dismiss_missing_music() {
+  local box
+  box=$(timeout 3 xdotool search --sync --onlyvisible --name "^FILE_ERROR\$" 2>/dev/null | head -1) || true
+  if [ -n "$box" ]; then xdotool windowfocus --sync "$box"; xdotool key Return; fi
+}
+
+# finish PID EXPECTED: waits for the program and checks its exit status.
+finish() {
+  local status=0
+  timeout 30 tail --pid="$1" -f /dev/null || { echo "still running"; kill "$1"; return 1; }
+  wait "$1" || status=$?
+  echo "exit status $status"
+  [ "$status" -eq "$2" ]
+}
+
+# Enter on the untouched dialog: an 800 x 600 full-screen show (the screen has that mode),
+# then Escape in the demo window.
+run_case dialog-enter 800x600 '
+  "$zel16" & pid=$!
+  dialog=$(wait_window "Setup Zel 16")
+  xdotool windowfocus --sync "$dialog"; xdotool key Return
+  dismiss_missing_music
+  demo=$(wait_window "Zel 16")
+  xwininfo -id "$demo" | grep -q "Width: 800"
+  xwininfo -id "$demo" | grep -q "Height: 600"
+  xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
+  finish $pid 0'
+
+# Escape on the dialog quits at once: status 0 and no demo window.
+run_case dialog-escape 1280x1024 '
+  "$zel16" & pid=$!
+  dialog=$(wait_window "Setup Zel 16")
+  xdotool windowfocus --sync "$dialog"; xdotool key Escape
+  finish $pid 0
+  ! xdotool search --name "^Zel 16\$"'
+
+# A window without the dialog, ended by Escape.
+run_case window-escape 1280x1024 '
+  "$zel16" --no-setup --window 640x480 --batch & pid=$!
+  demo=$(wait_window "Zel 16")
+  xwininfo -id "$demo" | grep -q "Width: 640"
+  xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
+  finish $pid 0'
+
+# Alt+F4 closes the window like its close box.
+run_case window-alt-f4 1280x1024 '
+  "$zel16" --no-setup --window 320x240 --batch & pid=$!
+  demo=$(wait_window "Zel 16")
+  xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key alt+F4
+  finish $pid 0'
+
+# The show ends by itself after 179 s of demo time.
+run_case end-of-show 1280x1024 '
+  "$zel16" --no-setup --window 320x240 --batch --start 178.8 & pid=$!
+  finish $pid 0'
+
+# A full-screen mode the display lacks, in batch mode: the question is answered No, then
+# "Total error", and the run fails.
+run_case fullscreen-refused 1280x1024 '
+  status=0; "$zel16" --no-setup --fullscreen 640x480 --batch 2>err.txt || status=$?
+  cat err.txt
+  [ "$status" -ne 0 ]
+  grep -q "^ERROR: Total error. Shutting down.\$" err.txt'
+
+# Bad options: usage and status 2.
+echo "== bad-options"
+status=0; "$zel16" --window 640x480 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || fail "bad-options (status $status)"
+
+[ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
+exit "$failures"
