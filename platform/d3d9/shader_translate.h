@@ -12,9 +12,9 @@ namespace zel::d3d9 {
 // Longest token stream we scan for the end token (DWORDs).
 inline constexpr UINT kMaxShaderTokens = 1u << 16;
 
-// DWORDs of a vertex shader token stream up to and including its end token, skipping the
-// contents of comments; 0 when the first token is not a vertex shader version or no end
-// token comes within kMaxShaderTokens.
+// DWORDs of a vertex shader token stream up to and including its end token, stepping over
+// comments and whole instructions (an immediate value may look like an end token); 0 when the
+// first token is not a vertex shader version or no end token comes within kMaxShaderTokens.
 UINT VertexShaderTokenCount(const DWORD *tokens);
 
 struct VertexShaderTranslation {

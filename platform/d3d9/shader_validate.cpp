@@ -338,10 +338,23 @@ uint32_t InstructionSlots(uint16_t opcode) {
   }
 }
 
+// Steps over whole instructions, so that immediate values (def, defi) that happen to look like
+// an end or comment token are not taken for one.
 size_t ShaderTokenLength(const uint32_t *tokens, size_t maxTokens) {
+  Profile profile;
+  if (!tokens || maxTokens == 0 || !ProfileFromVersion(tokens[0], &profile)) return 0;
   for (size_t i = 1; i < maxTokens;) {
-    if (tokens[i] == kEndToken) return i + 1;
-    i += IsComment(tokens[i]) ? 1 + CommentLength(tokens[i]) : 1;
+    const uint32_t token = tokens[i];
+    if (token == kEndToken) return i + 1;
+    if (IsComment(token)) {
+      i += 1 + CommentLength(token);
+    } else if (HasLengthField(profile)) {
+      i += 1 + ((token & kLengthMask) >> kLengthShift);
+    } else {  // vs_1_1: no length field, no predicate and no relative-address tokens
+      const OpcodeInfo *info = FindOpcode(uint16_t(token & kOpcodeMask), profile);
+      if (!info || (token & kParamBit)) return 0;
+      i += 1 + PatternTokenCount(info->args);
+    }
   }
   return 0;
 }

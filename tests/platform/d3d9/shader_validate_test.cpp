@@ -65,6 +65,17 @@ TEST(ShaderValidator, CommentsAnywhereAreSkipped) {
   EXPECT_EQ(ShaderTokenLength(tokens.data(), tokens.size() - 1), 0u);
 }
 
+// Immediate values that look like an end token (65535) or a comment (-2) are data, not structure.
+TEST(ShaderValidator, ImmediatesThatLookLikeEndOrCommentTokens) {
+  const std::vector<uint32_t> tokens = {0xFFFE0200, 0x05000030, 0xF00F0000, 0x0000FFFF, 0xFFFFFFFE, 0xFFFE, 0,
+                                        0x05000051, 0xA00F0000, 0x0000FFFF, 0, 0, 0, 0x0000FFFF};
+  EXPECT_EQ(ShaderTokenLength(tokens.data(), tokens.size()), tokens.size());
+  EXPECT_EQ(Check(tokens), "ok");
+  const std::vector<uint32_t> v11 = {0xFFFE0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0xFFFFFFFE, 0, 0, 0x0000FFFF};
+  EXPECT_EQ(ShaderTokenLength(v11.data(), v11.size()), v11.size());
+  EXPECT_EQ(Check(v11), "ok");
+}
+
 // Every single-token corruption and every truncation of the golden streams is either accepted
 // or refused, with no read past the end (the sanitizer build watches that).
 TEST(ShaderValidator, CorruptedStreamsNeverCrash) {
