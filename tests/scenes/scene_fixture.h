@@ -1,0 +1,85 @@
+// Shared set-up of the scene call-sequence tests: a recording device, the build's generated
+// Data/ as working directory, and small readers of the call log.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gfxutil/math.h"
+#include "platform/crt/crt_rand.h"
+#include "platform/d3d9/recording/recording_device.h"
+
+namespace scene_test {
+
+using zel::d3d9::RecordedCall;
+using zel::d3d9::RecordingDevice;
+
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0) << "the scenes load Data/ from the build directory";
+    device = RecordingDevice::Create(640, 480);
+    device->BeginScene();  // scenes draw inside the frame
+  }
+  void TearDown() override { device->Release(); }
+
+  // Method names of the calls logged since the last ClearLog.
+  std::vector<std::string> Methods() const {
+    std::vector<std::string> out;
+    for (const RecordedCall &call : device->Calls()) out.push_back(call.method);
+    return out;
+  }
+  // Call texts with matrices left out ("SetTransform(D3DTS_VIEW)").
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const RecordedCall &call : device->Calls()) {
+      out.push_back(call.method == "SetTransform" ? "SetTransform(" + call.args[0] + ")" : call.Text());
+    }
+    return out;
+  }
+  // The texture bound on stage 0 at each DrawPrimitive (sprites, quads, fades).
+  std::vector<IDirect3DBaseTexture9 *> StripTextures() const {
+    std::vector<IDirect3DBaseTexture9 *> out;
+    for (const auto &draw : device->Draws()) {
+      if (draw.type == D3DPT_TRIANGLESTRIP) out.push_back(draw.state.textures[0]);
+    }
+    return out;
+  }
+  // Vertex bytes of the buffer on stream 0 at a draw, copied as T.
+  template <typename T>
+  std::vector<T> StreamVertices(const zel::d3d9::RecordedDraw &draw, size_t count) const {
+    const auto *memory = RecordingDevice::VertexData(draw.state.streams[0].buffer);
+    std::vector<T> v(count);
+    EXPECT_NE(memory, nullptr);
+    if (memory && memory->Size() >= count * sizeof(T)) std::memcpy(v.data(), memory->Data(), count * sizeof(T));
+    return v;
+  }
+
+  RecordingDevice *device = nullptr;
+};
+
+// How many rand draws lead from one generator state to another (-1 if more than limit).
+inline int DrawsBetween(uint32_t before, uint32_t after, int limit = 1000) {
+  uint32_t s = before;
+  for (int n = 0; n <= limit; ++n) {
+    if (s == after) return n;
+    s = s * 214013u + 2531011u;
+  }
+  return -1;
+}
+
+inline D3DXMATRIX Matrix(const D3DMATRIX &m) { return D3DXMATRIX(m); }
+
+inline D3DXMATRIX LookAt(float ex, float ey, float ez, float tx, float ty, float tz) {
+  D3DXMATRIX view;
+  const D3DXVECTOR3 eye(ex, ey, ez), target(tx, ty, tz), up(0, 1, 0);
+  D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+  return view;
+}
+
+}  // namespace scene_test
