@@ -17,10 +17,11 @@ namespace gfxutil {
 // Result codes of the readers, with the utility library's values.
 constexpr HRESULT kInvalidData = MAKE_D3DHRESULT(2905);  // D3DXERR_INVALIDDATA, 0x88760B59
 
-// Images larger than this many pixels are refused before any pixel memory is taken
-// (64 Mpixel: 256 MiB as 32-bit colour).
-constexpr unsigned long long kMaxImagePixels = 1ull << 26;
-constexpr unsigned kMaxImageSide = 65535;
+// Images larger than this are refused before any pixel memory is taken: 16 Mpixel
+// (64 MiB as 32-bit colour, a 4096x4096 picture) and 16384 pixels a side, beyond what any
+// texture of the show needs by far.
+constexpr unsigned long long kMaxImagePixels = 1ull << 24;
+constexpr unsigned kMaxImageSide = 16384;
 
 // A vector whose resize leaves new bytes uninitialised: every pixel buffer is written
 // in full right after it is sized, so zero-filling it first would be wasted work.

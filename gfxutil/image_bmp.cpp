@@ -236,7 +236,8 @@ DecodeResult DecodeRle(const BYTE *data, size_t size, const BmpHeader &h, Image 
   ReadPalette(data, h, palette);
   const bool four = h.compression == kBiRle4;
   const size_t width = static_cast<size_t>(h.width), height = static_cast<size_t>(h.height);
-  for (size_t i = 0; i < width * height; ++i) StorePixel(out, i % width, i / width, palette[0]);
+  for (size_t y = 0; y < height; ++y)
+    for (size_t x = 0; x < width; ++x) StorePixel(out, x, y, palette[0]);
 
   size_t pos = h.pixelOffset, x = 0, y = 0;
   auto put = [&](unsigned index) {

@@ -21,7 +21,6 @@ constexpr int kMaxScans = 1000;
 struct ErrorManager {
   jpeg_error_mgr pub;  // first, so the library's pointer is ours
   jmp_buf jump;
-  bool dataDamaged;    // set by warnings that mean lost picture data
   char message[JMSG_LENGTH_MAX];
 };
 
@@ -32,10 +31,10 @@ void ErrorExit(j_common_ptr cinfo) {
 }
 
 // Warnings come with level -1. The library papers over truncated or corrupt entropy data
-// with grey; we count those as failures. Extraneous bytes before a marker are harmless.
+// with grey and goes on; we stop at once instead (a tiny damaged file may claim a huge
+// picture). Extraneous bytes before a marker are harmless.
 void EmitMessage(j_common_ptr cinfo, int msgLevel) {
   if (msgLevel != -1) return;
-  auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
   switch (cinfo->err->msg_code) {
     case JWRN_JPEG_EOF:
     case JWRN_HIT_MARKER:
@@ -44,8 +43,7 @@ void EmitMessage(j_common_ptr cinfo, int msgLevel) {
     case JWRN_MUST_RESYNC:
     case JWRN_NOT_SEQUENTIAL:
     case JWRN_BOGUS_PROGRESSION:
-      if (!err->dataDamaged) cinfo->err->format_message(cinfo, err->message);
-      err->dataDamaged = true;
+      ErrorExit(cinfo);
       break;
     default:
       break;
@@ -120,7 +118,6 @@ DecodeResult DecodeJpeg(const BYTE *data, size_t size, Image *out) {
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = ErrorExit;
   err.pub.emit_message = EmitMessage;
-  err.dataDamaged = false;
   err.message[0] = '\0';
   progress.progress_monitor = ProgressMonitor;
 
@@ -135,7 +132,6 @@ DecodeResult DecodeJpeg(const BYTE *data, size_t size, Image *out) {
   jpeg_destroy_decompress(&cinfo);
 
   if (FAILED(hr)) return DecodeResult::Fail(hr, std::string("JPEG: ") + why);
-  if (err.dataDamaged) return DecodeResult::Fail(kInvalidData, std::string("JPEG: ") + err.message);
   return {};
 }
 

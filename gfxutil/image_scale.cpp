@@ -65,12 +65,19 @@ Image ScaleTriangle(Image src, unsigned width, unsigned height) {
   const size_t channels = src.BytesPerPixel();
   const AxisFilter fx = MakeTriangle(src.width, width);
   const AxisFilter fy = MakeTriangle(src.height, height);
+  const size_t rowFloats = static_cast<size_t>(width) * channels;
 
-  // Horizontal pass: every source row to the new width, kept in float.
-  std::vector<float> rows(static_cast<size_t>(width) * src.height * channels);
-  for (unsigned y = 0; y < src.height; ++y) {
-    const BYTE *in = src.pixels.data() + static_cast<size_t>(y) * src.RowBytes();
-    float *out = rows.data() + static_cast<size_t>(y) * width * channels;
+  // Source rows filtered horizontally, kept in a ring only as tall as the widest vertical
+  // tap window: the windows slide down monotonically, so each row is filtered once and
+  // the rows of one window never share a ring slot.
+  const size_t ringRows = *std::max_element(fy.count.begin(), fy.count.end());
+  std::vector<float> ring(ringRows * rowFloats);
+  std::vector<long> ringHolds(ringRows, -1);  // source row in each slot
+  auto filteredRow = [&](unsigned row) -> const float * {
+    float *out = ring.data() + (row % ringRows) * rowFloats;
+    if (ringHolds[row % ringRows] == static_cast<long>(row)) return out;
+    ringHolds[row % ringRows] = row;
+    const BYTE *in = src.pixels.data() + static_cast<size_t>(row) * src.RowBytes();
     for (unsigned x = 0; x < width; ++x) {
       const float *w = fx.weights.data() + fx.offset[x];
       const BYTE *p = in + fx.first[x] * channels;
@@ -79,17 +86,16 @@ Image ScaleTriangle(Image src, unsigned width, unsigned height) {
         for (size_t c = 0; c < channels; ++c) acc[c] += w[t] * p[c];
       for (size_t c = 0; c < channels; ++c) out[x * channels + c] = acc[c];
     }
-  }
+    return out;
+  };
 
-  // Vertical pass into the result.
-  const size_t rowFloats = static_cast<size_t>(width) * channels;
   dst.pixels.resize(rowFloats * height);
   std::vector<float> acc(rowFloats);
   for (unsigned y = 0; y < height; ++y) {
     std::fill(acc.begin(), acc.end(), 0.0f);
     const float *w = fy.weights.data() + fy.offset[y];
     for (unsigned t = 0; t < fy.count[y]; ++t) {
-      const float *in = rows.data() + (fy.first[y] + t) * rowFloats;
+      const float *in = filteredRow(fy.first[y] + t);
       for (size_t i = 0; i < rowFloats; ++i) acc[i] += w[t] * in[i];
     }
     BYTE *out = dst.pixels.data() + y * rowFloats;

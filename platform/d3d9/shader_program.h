@@ -62,9 +62,9 @@ struct ShaderError {
 // Decodes and validates at most maxTokens tokens. On failure returns false with the first fault.
 bool ValidateVertexShader(const uint32_t *tokens, size_t maxTokens, ShaderProgram *program, ShaderError *error);
 
-// Tokens from the start up to and including the end token, stepping over comments and whole
-// instructions; 0 when the first token is no vertex shader version we know or no end token lies
-// within maxTokens. For callers that only hold a pointer.
+// Tokens from the start up to and including the end token, read as the validator reads them
+// (so reading stops at the first malformed token); 0 when the tokens up to there are not a
+// well-formed stream or no end token lies within maxTokens. For callers holding only a pointer.
 size_t ShaderTokenLength(const uint32_t *tokens, size_t maxTokens);
 
 // Instruction slots an instruction takes (matrix macros expand; dcl and def take none).

@@ -12,9 +12,9 @@ namespace zel::d3d9 {
 // Longest token stream we scan for the end token (DWORDs).
 inline constexpr UINT kMaxShaderTokens = 1u << 16;
 
-// DWORDs of a vertex shader token stream up to and including its end token, stepping over
-// comments and whole instructions (an immediate value may look like an end token); 0 when the
-// first token is not a vertex shader version or no end token comes within kMaxShaderTokens.
+// DWORDs of a vertex shader token stream up to and including its end token, read token by
+// token as the validator does (an immediate value may look like an end token; a bad length field
+// is not followed); 0 for a malformed stream or no end token within kMaxShaderTokens.
 UINT VertexShaderTokenCount(const DWORD *tokens);
 
 struct VertexShaderTranslation {

@@ -338,25 +338,14 @@ uint32_t InstructionSlots(uint16_t opcode) {
   }
 }
 
-// Steps over whole instructions, so that immediate values (def, defi) that happen to look like
-// an end or comment token are not taken for one.
+// Reads exactly as the validator does (token by token, each checked before the next is
+// read), so a caller holding a bare pointer stops at the first malformed token rather than
+// following a bad length field, and immediates that look like an end token stay data.
 size_t ShaderTokenLength(const uint32_t *tokens, size_t maxTokens) {
-  Profile profile;
-  if (!tokens || maxTokens == 0 || !ProfileFromVersion(tokens[0], &profile)) return 0;
-  for (size_t i = 1; i < maxTokens;) {
-    const uint32_t token = tokens[i];
-    if (token == kEndToken) return i + 1;
-    if (IsComment(token)) {
-      i += 1 + CommentLength(token);
-    } else if (HasLengthField(profile)) {
-      i += 1 + ((token & kLengthMask) >> kLengthShift);
-    } else {  // vs_1_1: no length field, no predicate and no relative-address tokens
-      const OpcodeInfo *info = FindOpcode(uint16_t(token & kOpcodeMask), profile);
-      if (!info || (token & kParamBit)) return 0;
-      i += 1 + PatternTokenCount(info->args);
-    }
-  }
-  return 0;
+  ShaderProgram program;
+  ShaderError error;
+  Decoder decoder(tokens, maxTokens, &program, &error);
+  return decoder.Run() ? program.tokenCount : 0;
 }
 
 bool ValidateVertexShader(const uint32_t *tokens, size_t maxTokens, ShaderProgram *program, ShaderError *error) {

@@ -245,6 +245,18 @@ TEST(ImageScale, TriangleFilterKeepsFlatAreasAndOrder) {
     EXPECT_LE(scaled.pixels[0], 4);
     EXPECT_GE(scaled.pixels[w - 1], 251);
   }
+  // Top-to-bottom ramps shrunk a long way (many rows per output row) and enlarged.
+  for (unsigned h : {7u, 1000u}) {
+    gfxutil::Image ramp = Ramp(300, 1);
+    ramp.width = 1;
+    ramp.height = 300;
+    gfxutil::Image scaled = gfxutil::ScaleTriangle(ramp, 2, h);
+    ASSERT_EQ(scaled.pixels.size(), size_t{2} * h);
+    for (unsigned y = 1; y < h; ++y) EXPECT_GE(scaled.pixels[2 * y], scaled.pixels[2 * y - 2]);
+    EXPECT_EQ(scaled.pixels[0], scaled.pixels[1]);
+    EXPECT_LE(scaled.pixels[0], h == 7 ? 25 : 2);
+    EXPECT_GE(scaled.pixels[2 * h - 1], h == 7 ? 230 : 253);
+  }
 }
 
 TEST(ImageScale, BoxHalvingAveragesBlocks) {

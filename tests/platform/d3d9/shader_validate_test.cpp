@@ -76,6 +76,15 @@ TEST(ShaderValidator, ImmediatesThatLookLikeEndOrCommentTokens) {
   EXPECT_EQ(Check(v11), "ok");
 }
 
+// With only a pointer (a generous limit), a wrong length field stops the scan at the
+// instruction's last operand instead of sending it past the stream.
+TEST(ShaderValidator, LengthScanStopsAtTheFirstMalformedInstruction) {
+  const std::vector<uint32_t> badLength = {0xFFFE0200, 0x03000001, 0x800F0000, 0xA0E40000};
+  EXPECT_EQ(ShaderTokenLength(badLength.data(), 1u << 16), 0u);
+  const std::vector<uint32_t> unknown = {0xFFFE0101, 0x00000077};
+  EXPECT_EQ(ShaderTokenLength(unknown.data(), 1u << 16), 0u);
+}
+
 // Every single-token corruption and every truncation of the golden streams is either accepted
 // or refused, with no read past the end (the sanitizer build watches that).
 TEST(ShaderValidator, CorruptedStreamsNeverCrash) {
