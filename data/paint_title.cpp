@@ -87,14 +87,17 @@ Image PaintTitleBackground(const Fonts &) {
       p = p + Rgb{0.45f, 0.12f, 0.35f} * std::exp(-dy * dy * 300.0f);  // horizon glow
       if (y > horizon) {
         p = p * 0.25f;  // the floor hides the stars
-        const float depth = 40.0f / (y - horizon + 1.0f);  // grid in perspective
-        const float gx = (x - 320.0f) * depth / 40.0f;
-        const float lineX = std::abs(gx - std::round(gx));
-        const float lineZ = std::abs(depth - std::round(depth));
-        const float width = 0.03f + 0.02f / depth;
-        const float grid = std::max(std::exp(-lineX * lineX / (width * width * depth)),
-                                    std::exp(-lineZ * lineZ / (0.004f * depth * depth + 0.001f)));
-        p = p + Rgb{0.55f, 0.15f, 0.6f} * (grid * std::min(1.0f, (y - horizon) / 90.0f));
+        // A unit grid on the floor in perspective: depth z = 360 / (rows below the horizon),
+        // lines drawn 1.2 pixels wide whatever their distance, fading out near the horizon.
+        const float below = y - horizon + 1.0f;
+        const float z = 360.0f / below;
+        const float unitsPerRow = 360.0f / (below * below);
+        const float unitsPerColumn = z / 180.0f;
+        const float worldX = (x - 320.0f) * unitsPerColumn;
+        const float rowPixels = std::abs(z - std::round(z)) / unitsPerRow;
+        const float columnPixels = std::abs(worldX - std::round(worldX)) / unitsPerColumn;
+        const float grid = std::max(std::exp(-rowPixels * rowPixels / 0.7f), std::exp(-columnPixels * columnPixels / 0.7f));
+        p = p + Rgb{0.55f, 0.15f, 0.6f} * (grid * std::min(1.0f, below / 70.0f));
       }
     }
   Vignette(img, 0.35f);

@@ -8,6 +8,8 @@
 #include "data/textures.h"
 #include "gfxutil/image.h"
 #include "gfxutil/shader.h"
+#include "platform/d3d9/shader_glsl.h"
+#include "platform/d3d9/shader_program.h"
 
 namespace {
 
@@ -36,6 +38,13 @@ TEST(ShowReaders, TitleShaderAssembles) {
   ASSERT_NE(code, nullptr);
   const DWORD *tokens = static_cast<const DWORD *>(code->GetBufferPointer());
   EXPECT_EQ(tokens[0], 0xFFFE0101u);  // vs_1_1
+  // The device accepts it: validation and translation for the OpenGL vertex stage.
+  zel::d3d9::shader::ShaderProgram program;
+  zel::d3d9::shader::ShaderError error;
+  ASSERT_TRUE(zel::d3d9::shader::ValidateVertexShader(reinterpret_cast<const uint32_t *>(tokens),
+                                              code->GetBufferSize() / 4, &program, &error))
+      << error.message;
+  EXPECT_NE(zel::d3d9::shader::WriteVertexGlsl(program).find("zel_TexCoord"), std::string::npos);
   code->Release();
   if (errors) errors->Release();
 }
