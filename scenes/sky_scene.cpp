@@ -2,6 +2,7 @@
 // the word flashes live in word_flashes.cpp.
 #include "scenes/sky_scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "gfxutil/math.h"
@@ -112,6 +113,8 @@ void SkyScene::Draw(float t, float start, float end) {
 // the same texture scroll (recomputed from the file's coordinates, never accumulated).
 void SkyScene::DrawSkyStack(float lt) {
   Object3ds &object = model->objects[0];
+  // The count comes from the file; never let it walk past the fixed arrays.
+  const int count = std::clamp(object.vertexCount, 0, MaxMeshVertices);
   const float scroll = kScrollRate * lt;
   for (int i = 0; i < kStackCopies; ++i) {
     float angle = static_cast<float>(2.0 * std::sin(0.5 * (lt + 0.02 * i)));
@@ -120,7 +123,7 @@ void SkyScene::DrawSkyStack(float lt) {
     D3DXMatrixTranslation(&translation, 0.0f, 0.0f, kCopySpacing * i);
     D3DXMatrixMultiply(&world, &translation, &rotation);
     device->SetTransform(D3DTS_WORLD, &world);
-    for (int k = 0; k < object.vertexCount; ++k) {
+    for (int k = 0; k < count; ++k) {
       object.texCoords[k][1] = model->loader->workTexCoords[k][1] + scroll;
     }
     model->RefreshTexCoords();

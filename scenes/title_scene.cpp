@@ -1,6 +1,7 @@
 // TitleScene (see title_scene.h).
 #include "scenes/title_scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model3ds/model3ds.h"
@@ -209,7 +210,8 @@ void TitleScene::DrawSprites(float lt, const D3DXVECTOR3 &eye) {
   D3DXMATRIX facing;
   D3DXMatrixRotationY(&facing, static_cast<float>(theta));
 
-  const int n = logoModel->objects[0].vertexCount;
+  // The count comes from the file; never let it walk past the fixed vertex list.
+  const int n = std::clamp(logoModel->objects[0].vertexCount, 0, MaxMeshVertices);
   const auto &p = logoModel->loader->workVertices;  // file axes: (x, y, z), y and z exchanged below
   D3DXMATRIX placement, sprite;
   auto drawFlares = [&](int stride) {

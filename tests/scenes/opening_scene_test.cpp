@@ -93,4 +93,14 @@ TEST_F(OpeningSceneTest, LocalTimeFollowsTheWindowStart) {
   EXPECT_EQ(OverlayAlpha(), 127);
 }
 
+TEST_F(SceneTest, MissingPictureLeavesTheCardUntextured) {
+  ASSERT_EQ(chdir("/"), 0);  // no Data/ here
+  auto *scene = new OpeningScene(device);
+  EXPECT_EQ(scene->Textures().Get(0), nullptr);
+  device->ClearLog();
+  scene->Draw(1.0f, 0.0f, 6.0f);
+  ASSERT_EQ(device->Draws().size(), 1u);
+  EXPECT_EQ(device->Draws()[0].state.textures[0], nullptr);
+  delete scene;
+}
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "gfxutil/math.h"
 #include "platform/crt/crt_rand.h"
+#include "platform/d3d9/com_object.h"
 #include "platform/d3d9/recording/recording_device.h"
 
 namespace scene_test {
@@ -25,8 +26,13 @@ class SceneTest : public ::testing::Test {
     ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0) << "the scenes load Data/ from the build directory";
     device = RecordingDevice::Create(640, 480);
     device->BeginScene();  // scenes draw inside the frame
+    liveWithDevice = zel::d3d9::LiveObjectCount();
   }
-  void TearDown() override { device->Release(); }
+  // Derived fixtures delete what they built first: every buffer, texture and shader is gone.
+  void TearDown() override {
+    EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveWithDevice) << "objects left alive";
+    device->Release();
+  }
 
   // Method names of the calls logged since the last ClearLog.
   std::vector<std::string> Methods() const {
@@ -61,6 +67,7 @@ class SceneTest : public ::testing::Test {
   }
 
   RecordingDevice *device = nullptr;
+  int liveWithDevice = 0;
 };
 
 // How many rand draws lead from one generator state to another (-1 if more than limit).
