@@ -50,6 +50,20 @@ AxisFilter MakeTriangle(unsigned srcSize, unsigned dstSize) {
   return f;
 }
 
+// One source row through the horizontal filter; the channel count is a constant so the
+// per-pixel loop unrolls.
+template <size_t kChannels>
+void FilterRow(const AxisFilter &fx, const BYTE *in, unsigned width, float *out) {
+  for (unsigned x = 0; x < width; ++x) {
+    const float *w = fx.weights.data() + fx.offset[x];
+    const BYTE *p = in + fx.first[x] * kChannels;
+    float acc[kChannels] = {};
+    for (unsigned t = 0; t < fx.count[x]; ++t, p += kChannels)
+      for (size_t c = 0; c < kChannels; ++c) acc[c] += w[t] * p[c];
+    for (size_t c = 0; c < kChannels; ++c) out[x * kChannels + c] = acc[c];
+  }
+}
+
 BYTE ToByte(float v) { return static_cast<BYTE>(std::clamp(v + 0.5f, 0.0f, 255.0f)); }
 
 }  // namespace
@@ -78,13 +92,10 @@ Image ScaleTriangle(Image src, unsigned width, unsigned height) {
     if (ringHolds[row % ringRows] == static_cast<long>(row)) return out;
     ringHolds[row % ringRows] = row;
     const BYTE *in = src.pixels.data() + static_cast<size_t>(row) * src.RowBytes();
-    for (unsigned x = 0; x < width; ++x) {
-      const float *w = fx.weights.data() + fx.offset[x];
-      const BYTE *p = in + fx.first[x] * channels;
-      float acc[4] = {0, 0, 0, 0};
-      for (unsigned t = 0; t < fx.count[x]; ++t, p += channels)
-        for (size_t c = 0; c < channels; ++c) acc[c] += w[t] * p[c];
-      for (size_t c = 0; c < channels; ++c) out[x * channels + c] = acc[c];
+    if (channels == 4) {
+      FilterRow<4>(fx, in, width, out);
+    } else {
+      FilterRow<1>(fx, in, width, out);
     }
     return out;
   };
