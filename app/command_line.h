@@ -22,6 +22,16 @@ struct CommandLine {
   bool startGiven = false;
   std::string dataDir;       // working directory in which Data/ is looked up; empty: default
   int fixedStep = 0;         // one-millisecond ticks per frame; 0: the real-time timer
+
+  // --capture OUT: render the show offline into OUT (a directory, or a .mp4/.mkv/.webm file).
+  std::string captureOut;
+  int captureFps = 0;               // frames per second of demo time; required with --capture
+  bool captureSizeGiven = false;
+  int captureWidth = 800;           // pixels
+  int captureHeight = 600;
+  float captureFrom = 0.0f;         // demo time of the first frame, seconds
+  float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
+  bool captureRangeGiven = false;
 };
 
 enum class ParseOutcome {

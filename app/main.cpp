@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "app/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "platform/d3d9/window_seam.h"
@@ -82,7 +85,18 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run:
       break;
   }
+  if (!line.captureOut.empty()) {
+    // The output is named from where the program was started, before the data directory
+    // may become the working directory.
+    std::error_code code;
+    std::filesystem::path out = std::filesystem::absolute(line.captureOut, code);
+    if (!code) line.captureOut = out.string();
+  }
   if (!ChooseDataDirectory(line.dataDir)) return 2;
+  if (!line.captureOut.empty()) {
+    zel::win32::SetBatchMode(true);
+    return capture::RunCapture(line);
+  }
   zel::win32::SetBatchMode(line.batch);
   ConnectDeviceToWindows();
   RegisterAppResources();
