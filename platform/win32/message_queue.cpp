@@ -80,8 +80,15 @@ bool Translate(const SDL_Event& event) {
         if (WindowObject* window = FindWindowBySdlId(event.window.windowID))
           Post(window, WM_CLOSE, 0, 0);
       return true;
+    case SDL_QUIT:
+      // Ctrl+C or a termination request (SDL turns SIGINT and SIGTERM into this) closes the
+      // program's window, so the run still ends through its teardown and the display mode
+      // is given back. After a window's own close event it repeats a WM_CLOSE, which is
+      // harmless.
+      if (WindowObject* window = FirstTopLevelWindow()) Post(window, WM_CLOSE, 0, 0);
+      return true;
     default:
-      return true;  // SDL_QUIT follows a window's close event; WM_CLOSE already covers it
+      return true;
   }
 }
 

@@ -59,7 +59,6 @@ void RunWindowCreationHook() {
 
 bool EnsureSdlVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");          // Ctrl+C ends the process as usual
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "zel16: cannot start the video system: %s\n", SDL_GetError());

@@ -84,6 +84,14 @@ run_case window-alt-f4 1280x1024 '
   xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key alt+F4
   finish $pid 0'
 
+# A termination request (as Ctrl+C makes) closes the window: the run still ends through
+# its teardown. (A background job of a script ignores SIGINT, so SIGTERM stands in.)
+run_case terminate 1280x1024 '
+  "$zel16" --no-setup --window 320x240 --batch & pid=$!
+  wait_window "Zel 16" >/dev/null
+  kill -TERM $pid
+  finish $pid 0'
+
 # The show ends by itself after 179 s of demo time.
 run_case end-of-show 1280x1024 '
   "$zel16" --no-setup --window 320x240 --batch --start 178.8 & pid=$!
