@@ -24,6 +24,9 @@
 #include "bench/show/gl_time.h"
 #include "platform/win32/win32_options.h"
 #include "render/render_device.h"
+#include "scenes/opening_scene.h"
+#include "scenes/sky_scene.h"
+#include "scenes/title_scene.h"
 
 namespace {
 
