@@ -35,8 +35,8 @@ CaptureSpec SpecFrom(const CommandLine& line) {
   CaptureSpec spec;
   spec.out = line.captureOut;
   spec.fps = line.captureFps;
-  spec.width = line.captureWidth;
-  spec.height = line.captureHeight;
+  spec.width = line.frameWidth;
+  spec.height = line.frameHeight;
   // Clamped first, so that a far --from or --to costs no walk along the clock.
   const double to = std::min<double>(line.captureTo, kRangeLimit);
   if (line.captureFrom <= to)

@@ -83,6 +83,20 @@ const std::vector<Option>& Options() {
          c.fixedStep = static_cast<int>(ticks);
          return true;
        }},
+      {"--frame", "SECONDS", "render the one frame at demo time SECONDS to --out (PNG) and exit",
+       [](CommandLine& c, const std::string& v) {
+         return c.frameGiven = ParseSeconds(v, c.frameSeconds);
+       }},
+      {"--out", "FILE", "with --frame: the PNG file to write",
+       [](CommandLine& c, const std::string& v) {
+         c.framePath = v;
+         return !v.empty();
+       }},
+      {"--size", "WxH", "with --frame or --capture: frames of W by H pixels (default 800x600)",
+       [](CommandLine& c, const std::string& v) {
+         c.frameSizeGiven = true;
+         return ParseSize(v, c.frameWidth, c.frameHeight);
+       }},
       {"--capture", "OUT", "render offline into OUT: a directory (PNG + WAV) or .mp4/.mkv/.webm",
        [](CommandLine& c, const std::string& v) {
          c.captureOut = v;
@@ -94,11 +108,6 @@ const std::vector<Option>& Options() {
          if (!ParseInt(v, fps) || fps < 1 || fps > kMaxCaptureFps) return false;
          c.captureFps = static_cast<int>(fps);
          return true;
-       }},
-      {"--size", "WxH", "with --capture: frames of W by H pixels (default 800x600)",
-       [](CommandLine& c, const std::string& v) {
-         c.captureSizeGiven = true;
-         return ParseSize(v, c.captureWidth, c.captureHeight);
        }},
       {"--from", "SECONDS", "with --capture: the first frame's demo time",
        [](CommandLine& c, const std::string& v) {
@@ -124,11 +133,14 @@ const Option* FindOption(const std::string& name) {
 std::string CheckCombination(const CommandLine& c) {
   if (c.noSetup && !c.sizeGiven) return "--no-setup needs --window WxH or --fullscreen WxH";
   if (c.sizeGiven && !c.noSetup) return "--window and --fullscreen need --no-setup";
+  if (c.frameGiven && c.framePath.empty()) return "--frame needs --out FILE";
+  if (!c.frameGiven && !c.framePath.empty()) return "--out needs --frame";
   if (c.captureOut.empty()) {
-    if (c.captureFps != 0 || c.captureSizeGiven || c.captureRangeGiven)
-      return "--fps, --size, --from and --to need --capture OUT";
+    if (!c.frameGiven && c.frameSizeGiven) return "--size needs --frame or --capture";
+    if (c.captureFps != 0 || c.captureRangeGiven) return "--fps, --from and --to need --capture OUT";
     return {};
   }
+  if (c.frameGiven) return "--frame and --capture do not go together";
   if (c.captureFps == 0) return "--capture needs --fps N";
   if (c.noSetup) return "--capture renders without a window: leave out --no-setup";
   if (c.captureFrom > c.captureTo) return "--from must not be after --to";

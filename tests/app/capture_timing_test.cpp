@@ -123,18 +123,20 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
                               "5.9", "--to", "6.1"});
   EXPECT_EQ(line.captureOut, "out");
   EXPECT_EQ(line.captureFps, 25);
-  EXPECT_EQ(line.captureWidth, 160);
-  EXPECT_EQ(line.captureHeight, 120);
+  EXPECT_EQ(line.frameWidth, 160);
+  EXPECT_EQ(line.frameHeight, 120);
   EXPECT_FLOAT_EQ(line.captureFrom, 5.9f);
   EXPECT_FLOAT_EQ(line.captureTo, 6.1f);
   CommandLine defaults = ParseOk({"--capture", "out.mp4", "--fps", "30"});
-  EXPECT_EQ(defaults.captureWidth, 800);
-  EXPECT_EQ(defaults.captureHeight, 600);
+  EXPECT_EQ(defaults.frameWidth, 800);
+  EXPECT_EQ(defaults.frameHeight, 600);
   ParseOk({"--capture", "out"}, ParseOutcome::Error);               // no --fps
   ParseOk({"--fps", "30"}, ParseOutcome::Error);                    // no --capture
   ParseOk({"--capture", "o", "--fps", "0"}, ParseOutcome::Error);
   ParseOk({"--capture", "o", "--fps", "30", "--from", "7", "--to", "6"}, ParseOutcome::Error);
   ParseOk({"--capture", "o", "--fps", "30", "--size", "0x10"}, ParseOutcome::Error);
+  ParseOk({"--capture", "o", "--fps", "30", "--frame", "3", "--out", "f.png"}, ParseOutcome::Error);
+  ParseOk({"--size", "160x120"}, ParseOutcome::Error);
 }
 
 }  // namespace
