@@ -23,7 +23,8 @@ struct Frame {
 
 // Runs the program for one frame and reads the PNG back; false when either step fails.
 bool RenderWithProgram(float t, int width, int height, Frame *frame) {
-  const std::string out = std::string(ZEL16_BINARY_DIR) + "/frame_option_test.png";
+  // One file per process: ctest runs the cases of this file side by side.
+  const std::string out = std::string(ZEL16_BINARY_DIR) + "/frame_option_test_" + std::to_string(getpid()) + ".png";
   std::remove(out.c_str());
   const std::string command = std::string(ZEL16_PROGRAM) + " --frame " + std::to_string(t) + " --out " + out +
                               " --size " + std::to_string(width) + "x" + std::to_string(height);
