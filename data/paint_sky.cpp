@@ -12,7 +12,7 @@ namespace zel::datagen {
 namespace {
 
 // Mean brightness the sky aims at: ten copies are added on top of each other.
-constexpr float kSkyMeanLuma = 0.05f;
+constexpr float kSkyMeanLuma = 0.028f;
 
 float Luma(Rgb c) { return 0.299f * c.r + 0.587f * c.g + 0.114f * c.b; }
 
@@ -29,9 +29,9 @@ Image PaintSky(const Fonts &) {
       const float cloud = static_cast<float>(TileFbm(u, v, 4, 4, 6, 3u));
       const float warp = static_cast<float>(TileFbm(u + 0.37, v + 0.11, 4, 4, 4, 9u));
       const float ridge = 1.0f - std::abs(2.0f * static_cast<float>(TileFbm(u + warp, v * 1.0, 4, 4, 5, 17u)) - 1.0f);
-      const float filament = std::pow(ridge, 14.0f);
+      const float filament = std::pow(ridge, 22.0f);
       const float body = std::pow(std::clamp((cloud - 0.3f) * 1.8f, 0.0f, 1.0f), 2.2f);
-      Rgb c = Mix(Rgb{0.15f, 0.25f, 1.0f}, Rgb{0.7f, 0.25f, 1.0f}, warp) * body + Rgb{0.6f, 0.85f, 1.0f} * (1.4f * filament);
+      Rgb c = Mix(Rgb{0.15f, 0.25f, 1.0f}, Rgb{0.7f, 0.25f, 1.0f}, warp) * body + Rgb{0.55f, 0.75f, 1.0f} * (0.9f * filament);
       img.At(x, y) = c;
       sum += Luma(c);
     }
@@ -96,18 +96,20 @@ Image PaintGhost(const Fonts &fonts) {
   const Mask soft = Blur(body, 1.0f);
   img.AddMask(Blur(soft, 8.0f), 0, 0, {0.2f, 0.5f, 0.9f});
   img.AddMask(soft, 0, 0, {0.75f, 0.85f, 1.0f});
-  const Mask word = TextInBox(fonts.serif, "buuu!", 300, 185, 140, 60, 220, 70);
+  const Mask word = TextInBox(fonts.serif, "buuu!", 300, 185, 130, 56, 215, 70);
   AddGlowingText(img, word, {1.0f, 1.0f, 1.0f}, 4.0f, {0.3f, 0.6f, 1.0f});
   return img;
 }
 
 Image PaintGreetings(const Fonts &fonts) {
+  // Drawn 7 x 4.2 units low on the right, so its right third and bottom third run out of
+  // the view: the lettering keeps to the top left.
   Image img(350, 210);
-  const Mask head = TextInBox(fonts.bold, "greetings", 350, 210, 280, 70, 175, 70);
+  const Mask head = TextInBox(fonts.bold, "greetings", 350, 210, 200, 52, 118, 42);
   AddGlowingText(img, head, {1.0f, 0.9f, 0.7f}, 5.0f, {0.8f, 0.3f, 0.05f});
-  const Mask l1 = TextInBox(fonts.regular, "to every scener out there", 350, 210, 280, 26, 175, 130);
+  const Mask l1 = TextInBox(fonts.regular, "to every scener out there", 350, 210, 200, 20, 118, 86);
   img.AddMask(l1, 0, 0, {0.85f, 0.85f, 0.95f});
-  const Mask l2 = TextInBox(fonts.regular, "keep it real-time", 350, 210, 200, 24, 175, 165);
+  const Mask l2 = TextInBox(fonts.regular, "keep it real-time", 350, 210, 140, 18, 118, 112);
   img.AddMask(l2, 0, 0, {0.55f, 0.75f, 1.0f});
   return img;
 }

@@ -111,11 +111,12 @@ Image PaintFlare(const Fonts &) {
     for (int x = 0; x < img.width; ++x) {
       const float dx = (x + 0.5f - 64) / 64.0f, dy = (y + 0.5f - 64) / 64.0f;
       const float r2 = dx * dx + dy * dy;
-      const float core = std::exp(-r2 * 90.0f), halo = std::exp(-r2 * 9.0f);
-      const float rays = std::exp(-std::abs(dx) * 5.0f) * std::exp(-dy * dy * 2500.0f) +
-                         std::exp(-std::abs(dy) * 5.0f) * std::exp(-dx * dx * 2500.0f);
-      Rgb c = Rgb{1.0f, 1.0f, 1.0f} * core + Rgb{0.45f, 0.55f, 0.9f} * (0.35f * halo) +
-              Rgb{0.8f, 0.85f, 1.0f} * (0.5f * rays);
+      // The sprite is only 10 to 20 pixels wide on screen: a broad core, a strong halo.
+      const float core = std::exp(-r2 * 28.0f), halo = std::exp(-r2 * 6.0f);
+      const float rays = std::exp(-std::abs(dx) * 3.0f) * std::exp(-dy * dy * 900.0f) +
+                         std::exp(-std::abs(dy) * 3.0f) * std::exp(-dx * dx * 900.0f);
+      Rgb c = Rgb{1.0f, 1.0f, 1.0f} * core + Rgb{0.5f, 0.6f, 1.0f} * (0.6f * halo) +
+              Rgb{0.8f, 0.85f, 1.0f} * (0.7f * rays);
       img.At(x, y) = c * EdgeWindow(static_cast<float>(x), static_cast<float>(y), 128, 128);
     }
   return img;

@@ -41,7 +41,9 @@ class StructureChecker {
       if (ins.opcode() == kOpDcl) declared_.insert({ins.dest.type, ins.dest.number});
   }
 
+  // aL belongs to the innermost loop; a subroutine may be called from inside one.
   bool InLoop() const {
+    if (current_ != -1) return true;
     for (Block b : blocks_)
       if (b == Block::Loop) return true;
     return false;

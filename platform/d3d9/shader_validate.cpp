@@ -267,7 +267,6 @@ class Decoder {
       const bool inputRel = s->type == kRegInput && profile == Profile::Vs30;
       if (kind != 's' || (!constRel && !inputRel)) return Fail(at, "this register cannot be relatively addressed");
       if (!ReadRelative(at, s)) return false;
-      if (inputRel && s->relType != kRegLoop) return Fail(at, "input registers are indexed by aL only");
     }
     return true;
   }

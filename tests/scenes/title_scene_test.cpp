@@ -202,4 +202,22 @@ TEST_F(TitleSceneTest, FlashAtTheStartOverlayAtTheEndAndStateLeftBehind) {
   EXPECT_EQ(device->StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_ADD));
 }
 
+// Camera, fader, quad and effect first, then the two models (three textures each), then the
+// assets in table order: shader, title model, jumper model, the eight slots.
+TEST_F(SceneTest, TitleSceneCreatesItsObjectsInOrder) {
+  auto *scene = new TitleScene(device);
+  std::vector<std::string> creations;
+  for (const auto &call : device->Calls()) {
+    if (call.method.rfind("Create", 0) == 0) creations.push_back(call.method);
+  }
+  std::vector<std::string> expected = {"CreateVertexBuffer", "CreateVertexBuffer"};  // fader, quad
+  for (int i = 0; i < 6; ++i) expected.push_back("CreateTexture");                // the models' own
+  expected.insert(expected.end(), {"CreateVertexDeclaration", "CreateVertexShader", "CreateVertexBuffer",
+                                   "CreateIndexBuffer", "CreateVertexBuffer", "CreateIndexBuffer"});
+  for (int i = 0; i < TitleScene::kSlotCount; ++i) expected.push_back("CreateTexture");
+  EXPECT_EQ(creations, expected);
+  EXPECT_EQ(device->CallsTo("CreateVertexBuffer")[0].args[0], "64");  // the fader's
+  EXPECT_EQ(device->CallsTo("CreateVertexBuffer")[1].args[0], "80");  // the quad's
+  delete scene;
+}
 }  // namespace

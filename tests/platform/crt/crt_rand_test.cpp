@@ -23,13 +23,3 @@ TEST(CrtRand, ResetReplaysAndSrandSeeds) {
   EXPECT_EQ(CrtRand(), 38);  // 2531011 >> 16
   EXPECT_EQ(CrtRandState(), 2531011u);
 }
-
-TEST(CrtRand, ValuesStayInRangeAcrossTheWrap) {
-  CrtSrand(0xFFFFFFFFu);
-  for (int i = 0; i < 100000; ++i) {
-    int v = CrtRand();
-    ASSERT_GE(v, 0);
-    ASSERT_LE(v, 32767);
-  }
-  CrtRandReset();
-}

@@ -253,6 +253,9 @@ TEST_F(ShaderRun, NewerInstructionsAndFlowControl) {
       {"vs_2_0\ndefb b2, true\nif b2\nmov oT0, c4\nelse\nmov oT0, c5\nendif", {1, 1, 1, 1}},
       {"vs_2_0\nif b3\nmov oT0, c4\nelse\nmov oT0, c5\nendif", {2, 2, 2, 2}},  // b3 unset: false
       {"vs_2_0\ncall l1\nmov oT0, r5\nret\nlabel l1\nmov r5, c8\nret", {5, 6, 7, 8}},
+      {"vs_2_0\ndefi i0, 2, 4, 1, 0\nmov r5, c7\nloop aL, i0\ncall l2\nendloop\nmov oT0, r5\nret\n"
+       "label l2\nadd r5, r5, c[aL]\nret",
+       {3, 3, 3, 3}},  // the subroutine reads the calling loop's aL: c4 + c5
       {"vs_2_x\nmov r1, c4\nsetp_gt p0, c0, r1\n(p0) mov r0, c5\n(!p0.x) mov r0.w, c0.w\nmov oT0, r0", {0, 0, 2, 4}},
       {"vs_2_x\ndefi i0, 10, 0, 0, 0\nmov r0, c7\nrep i0\nbreak_ge r0.x, c5.x\nadd r0, r0, c4\nendrep\nmov oT0, r0",
        {2, 2, 2, 2}},
