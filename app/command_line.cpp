@@ -82,6 +82,20 @@ const std::vector<Option>& Options() {
          c.fixedStep = static_cast<int>(ticks);
          return true;
        }},
+      {"--frame", "SECONDS", "render the one frame at demo time SECONDS to --out (PNG) and exit",
+       [](CommandLine& c, const std::string& v) {
+         return c.frameGiven = ParseSeconds(v, c.frameSeconds);
+       }},
+      {"--out", "FILE", "with --frame: the PNG file to write",
+       [](CommandLine& c, const std::string& v) {
+         c.framePath = v;
+         return !v.empty();
+       }},
+      {"--size", "WxH", "with --frame: the frame's size in pixels (default 800x600)",
+       [](CommandLine& c, const std::string& v) {
+         c.frameSizeGiven = true;
+         return ParseSize(v, c.frameWidth, c.frameHeight);
+       }},
   };
   return options;
 }
@@ -96,6 +110,8 @@ const Option* FindOption(const std::string& name) {
 std::string CheckCombination(const CommandLine& c) {
   if (c.noSetup && !c.sizeGiven) return "--no-setup needs --window WxH or --fullscreen WxH";
   if (c.sizeGiven && !c.noSetup) return "--window and --fullscreen need --no-setup";
+  if (c.frameGiven && c.framePath.empty()) return "--frame needs --out FILE";
+  if (!c.frameGiven && (!c.framePath.empty() || c.frameSizeGiven)) return "--out and --size need --frame";
   return {};
 }
 

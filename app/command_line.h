@@ -22,6 +22,14 @@ struct CommandLine {
   bool startGiven = false;
   std::string dataDir;       // working directory in which Data/ is looked up; empty: default
   int fixedStep = 0;         // one-millisecond ticks per frame; 0: the real-time timer
+
+  // --frame T --out FILE [--size WxH]: one frame at demo time T written as PNG, no show.
+  bool frameGiven = false;
+  float frameSeconds = 0.0f;
+  std::string framePath;
+  bool frameSizeGiven = false;
+  int frameWidth = 800;      // pixels
+  int frameHeight = 600;     // pixels
 };
 
 enum class ParseOutcome {

@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/frame_render.h"
 #include "platform/d3d9/window_seam.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/win32_options.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   zel::win32::SetBatchMode(line.batch);
   ConnectDeviceToWindows();
   RegisterAppResources();
+  if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
