@@ -22,6 +22,22 @@ struct CommandLine {
   bool startGiven = false;
   std::string dataDir;       // working directory in which Data/ is looked up; empty: default
   int fixedStep = 0;         // one-millisecond ticks per frame; 0: the real-time timer
+
+  // --frame T --out FILE [--size WxH]: one frame at demo time T written as PNG, no show.
+  bool frameGiven = false;
+  float frameSeconds = 0.0f;
+  std::string framePath;
+  bool frameSizeGiven = false;
+  int frameWidth = 800;      // pixels
+  int frameHeight = 600;     // pixels
+
+  // --capture OUT: render the show offline into OUT (a directory, or a .mp4/.mkv/.webm file).
+  std::string captureOut;
+  int captureFps = 0;               // frames per second of demo time; required with --capture
+  // (--size WxH sets the frame size above for a capture too)
+  float captureFrom = 0.0f;         // demo time of the first frame, seconds
+  float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
+  bool captureRangeGiven = false;
 };
 
 enum class ParseOutcome {

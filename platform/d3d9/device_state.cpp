@@ -275,9 +275,10 @@ UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT n) {
   }
 }
 
-HRESULT CheckDraw(const DeviceState &s, bool inScene, D3DPRIMITIVETYPE type, bool indexed, bool up) {
+HRESULT CheckDraw(const DeviceState &s, bool inScene, D3DPRIMITIVETYPE type, UINT primitiveCount, bool indexed,
+                  bool up) {
   if (!inScene) return D3DERR_INVALIDCALL;
-  if (VertexCountFor(type, 1) == 0) return D3DERR_INVALIDCALL;
+  if (VertexCountFor(type, 1) == 0 || primitiveCount > kMaxPrimitiveCount) return D3DERR_INVALIDCALL;
   if (s.fvf == 0 && s.declaration == nullptr) return D3DERR_INVALIDCALL;
   if (!up && s.streams[0].buffer == nullptr) return D3DERR_INVALIDCALL;
   if (indexed && s.indices == nullptr) return D3DERR_INVALIDCALL;

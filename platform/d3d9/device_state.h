@@ -87,9 +87,13 @@ HRESULT LoadVertexShaderConstants(const DeviceState &s, UINT start, float *data,
 // Vertices (or indices) that primitiveCount primitives of a type take; 0 for an unknown type.
 UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitiveCount);
 
+// Most primitives one draw may ask for (the platform reports a similar cap).
+inline constexpr UINT kMaxPrimitiveCount = 1u << 24;
+
 // The checks every draw passes first: inside BeginScene / EndScene, a known primitive type,
-// a vertex format (FVF or declaration), stream 0 bound unless the vertices come with the
-// call (up), an index buffer for indexed draws.
-HRESULT CheckDraw(const DeviceState &s, bool inScene, D3DPRIMITIVETYPE type, bool indexed, bool up);
+// at most kMaxPrimitiveCount primitives, a vertex format (FVF or declaration), stream 0
+// bound unless the vertices come with the call (up), an index buffer for indexed draws.
+HRESULT CheckDraw(const DeviceState &s, bool inScene, D3DPRIMITIVETYPE type, UINT primitiveCount, bool indexed,
+                  bool up);
 
 }  // namespace zel::d3d9

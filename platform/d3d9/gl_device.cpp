@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/d3d9/gl_objects.h"
 #include "platform/d3d9/shader_interface.h"
@@ -185,7 +186,11 @@ HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usag
       pSharedHandle != nullptr || (Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) != 0)
     return D3DERR_INVALIDCALL;
   if (!GlTextureFormatFor(Format, &format) || FormatBytesPerPixel(Format) == 0) return D3DERR_INVALIDCALL;
-  *ppTexture = new GlTexture(this, Width, Height, Levels, Usage, Format, Pool);
+  try {
+    *ppTexture = new GlTexture(this, Width, Height, Levels, Usage, Format, Pool);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
   return D3D_OK;
 }
 
@@ -194,7 +199,11 @@ HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOO
   if (ppVertexBuffer == nullptr) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
   if (Length == 0 || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
-  *ppVertexBuffer = new GlVertexBuffer(this, Length, Usage, FVF, Pool);
+  try {
+    *ppVertexBuffer = new GlVertexBuffer(this, Length, Usage, FVF, Pool);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;  // the system copy could not be had
+  }
   return D3D_OK;
 }
 
@@ -204,7 +213,11 @@ HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, 
   *ppIndexBuffer = nullptr;
   if (Length == 0 || pSharedHandle != nullptr || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32))
     return D3DERR_INVALIDCALL;
-  *ppIndexBuffer = new GlIndexBuffer(this, Length, Usage, Format, Pool);
+  try {
+    *ppIndexBuffer = new GlIndexBuffer(this, Length, Usage, Format, Pool);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
   return D3D_OK;
 }
 

@@ -297,7 +297,10 @@ void GlDevice::ApplyVertexInput(GLuint upBuffer) {
   const StreamBinding &s0 = state_.streams[0];
   if (!drawingUserVertices_ && streamBuffers_[0] != nullptr && s0.stride != 0) {
     UINT size = streamBuffers_[0]->Size();
-    if (s0.offset + extent <= size) stream0Vertices_ = (size - s0.offset - extent) / s0.stride + 1;
+    if (extent == 0)
+      stream0Vertices_ = s0.offset <= size ? (size - s0.offset) / s0.stride : 0;
+    else if (s0.offset + extent <= size)
+      stream0Vertices_ = (size - s0.offset - extent) / s0.stride + 1;
   }
 }
 
@@ -318,7 +321,7 @@ GLint GlDevice::StreamUserVertices(const void *data, UINT bytes, UINT stride) {
 }
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, false, false);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, false);
   if (FAILED(hr)) return hr;
   if (PrimitiveCount == 0) return D3D_OK;
   if (!PrepareDraw()) return D3DERR_INVALIDCALL;
@@ -330,7 +333,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex
 
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
                                        UINT NumVertices, UINT startIndex, UINT primCount) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, true, false);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, primCount, true, false);
   if (FAILED(hr)) return hr;
   if (primCount == 0) return D3D_OK;
   if (indexBuffer_ == nullptr || !PrepareDraw()) return D3DERR_INVALIDCALL;
@@ -351,9 +354,12 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseV
 
 HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                   const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, false, true);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, true);
   if (FAILED(hr)) return hr;
   if (pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0) return D3DERR_INVALIDCALL;
+  constexpr uint64_t kMaxUserBytes = 64u << 20;  // far beyond any draw of the show
+  uint64_t bytes = uint64_t{VertexCountFor(PrimitiveType, PrimitiveCount)} * VertexStreamZeroStride;
+  if (bytes > kMaxUserBytes) return D3DERR_INVALIDCALL;
   if (PrimitiveCount != 0) {
     UINT count = VertexCountFor(PrimitiveType, PrimitiveCount);
     MakeCurrent();

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/d3d9/d3d9_names.h"
 #include "platform/d3d9/recording/recording_objects.h"
@@ -171,7 +172,12 @@ HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWO
   HRESULT hr = CreateResult("CreateTexture");
   if (hr == D3D_OK && (Width == 0 || Height == 0 || FormatBytesPerPixel(Format) == 0)) hr = D3DERR_INVALIDCALL;
   if (hr != D3D_OK) return Log(hr, "CreateTexture", args);
-  auto *t = new RecordingTexture(this, Width, Height, Levels, Usage, Format, Pool);
+  RecordingTexture *t = nullptr;
+  try {
+    t = new RecordingTexture(this, Width, Height, Levels, Usage, Format, Pool);
+  } catch (const std::bad_alloc &) {
+    return Log(E_OUTOFMEMORY, "CreateTexture", args);
+  }
   args.push_back(Remember(t, "TEX"));
   *ppTexture = t;
   return Log(D3D_OK, "CreateTexture", args);
@@ -185,7 +191,12 @@ HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF,
   HRESULT hr = CreateResult("CreateVertexBuffer");
   if (hr == D3D_OK && Length == 0) hr = D3DERR_INVALIDCALL;
   if (hr != D3D_OK) return Log(hr, "CreateVertexBuffer", args);
-  auto *vb = new RecordingVertexBuffer(this, Length, Usage, FVF, Pool);
+  RecordingVertexBuffer *vb = nullptr;
+  try {
+    vb = new RecordingVertexBuffer(this, Length, Usage, FVF, Pool);
+  } catch (const std::bad_alloc &) {
+    return Log(E_OUTOFMEMORY, "CreateVertexBuffer", args);
+  }
   args.push_back(Remember(vb, "VB"));
   *ppVertexBuffer = vb;
   return Log(D3D_OK, "CreateVertexBuffer", args);
@@ -200,7 +211,12 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT F
   if (hr == D3D_OK && (Length == 0 || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)))
     hr = D3DERR_INVALIDCALL;
   if (hr != D3D_OK) return Log(hr, "CreateIndexBuffer", args);
-  auto *ib = new RecordingIndexBuffer(this, Length, Usage, Format, Pool);
+  RecordingIndexBuffer *ib = nullptr;
+  try {
+    ib = new RecordingIndexBuffer(this, Length, Usage, Format, Pool);
+  } catch (const std::bad_alloc &) {
+    return Log(E_OUTOFMEMORY, "CreateIndexBuffer", args);
+  }
   args.push_back(Remember(ib, "IB"));
   *ppIndexBuffer = ib;
   return Log(D3D_OK, "CreateIndexBuffer", args);

@@ -110,7 +110,7 @@ HRESULT RecordingDevice::RecordDraw(HRESULT hr, D3DPRIMITIVETYPE type, UINT coun
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, false, false);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, false);
   Log(hr, "DrawPrimitive", {PrimitiveTypeName(PrimitiveType), Num(StartVertex), Num(PrimitiveCount)});
   return RecordDraw(hr, PrimitiveType, PrimitiveCount);
 }
@@ -118,7 +118,7 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT Star
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
                                               UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
                                               UINT primCount) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, true, false);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, primCount, true, false);
   Log(hr, "DrawIndexedPrimitive", {PrimitiveTypeName(PrimitiveType), std::to_string(BaseVertexIndex),
                                    Num(MinVertexIndex), Num(NumVertices), Num(startIndex), Num(primCount)});
   return RecordDraw(hr, PrimitiveType, primCount);
@@ -126,7 +126,7 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, IN
 
 HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                          const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) {
-  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, false, true);
+  HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, true);
   if (hr == D3D_OK && (pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0)) hr = D3DERR_INVALIDCALL;
   Log(hr, "DrawPrimitiveUP", {PrimitiveTypeName(PrimitiveType), Num(PrimitiveCount),
                               pVertexStreamZeroData ? "DATA" : "NULL", Num(VertexStreamZeroStride)});
