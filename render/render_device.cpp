@@ -21,10 +21,13 @@ void SetDefaultState(IDirect3DDevice9 *device) {
   }
 }
 
+// The SDK version the show asks for (the headers of the time defined D3D_SDK_VERSION as 31).
+constexpr UINT kSdkVersion = 31;
+
 }  // namespace
 
 HRESULT RenderDevice::Create(HWND window, int width, int height, bool fullscreen) {
-  d3d = Direct3DCreate9(D3D9b_SDK_VERSION);
+  d3d = Direct3DCreate9(kSdkVersion);
   if (d3d == nullptr) return E_FAIL;
 
   D3DDISPLAYMODE mode;

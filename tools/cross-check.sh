@@ -15,14 +15,22 @@ fi
 
 folders=(app render audio model3ds scenes gfxutil)
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# libjpeg's headers (a library of its own, not part of the SDK) come from Debian's libjpeg-dev,
+# alone in a folder of their own so that no other Linux header is seen. HAVE_BOOLEAN keeps
+# libjpeg's `boolean` from clashing with the one windows.h declares, as on a Windows build.
+jpeg_include=$(mktemp -d)
+trap 'rm -rf "$log" "$jpeg_include"' EXIT
+for header in /usr/include/jpeglib.h /usr/include/jmorecfg.h /usr/include/jerror.h \
+              /usr/include/*-linux-gnu/jconfig.h; do
+  [ -f "$header" ] && ln -s "$header" "$jpeg_include/"
+done
 checked=0
 failed=()
 for folder in "${folders[@]}"; do
   [ -d "$repo/$folder" ] || continue
   while IFS= read -r file; do
     checked=$((checked + 1))
-    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" "$repo/$file" >"$log" 2>&1; then
+    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" -I"$jpeg_include" -DHAVE_BOOLEAN "$repo/$file" >"$log" 2>&1; then
       failed+=("$file")
       echo "cross-check: FAILED $file"
       if [ "$verbose" = "-v" ]; then cat "$log"; else grep -m 3 "error" "$log" | sed 's/^/    /'; fi
