@@ -30,6 +30,14 @@ struct CommandLine {
   bool frameSizeGiven = false;
   int frameWidth = 800;      // pixels
   int frameHeight = 600;     // pixels
+
+  // Viewing: none of these changes what the show draws or plays.
+  bool noVsync = false;          // present frames at once, not at the display's refresh
+  bool mute = false;             // open no audio device; the show runs silent
+  std::string audioDevice;       // SDL's name of the output device; empty: the default
+  bool listAudioDevices = false; // print SDL's output device names and exit 0
+  bool borderless = false;       // full screen as a desktop-size window, no mode change
+  int display = 0;               // monitor for every window mode (SDL's index)
 };
 
 enum class ParseOutcome {

@@ -9,6 +9,7 @@
 #include "app/demo_app.h"
 #include "app/frame_render.h"
 #include "platform/d3d9/window_seam.h"
+#include "platform/sound/stream_control.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/win32_options.h"
 
@@ -60,6 +61,20 @@ ShowOptions ToShowOptions(const CommandLine& line) {
   return options;
 }
 
+int ListAudioDevices() {
+  for (const std::string& name : ZelSound_ListOutputDevices()) std::printf("%s\n", name.c_str());
+  return 0;
+}
+
+// The viewing options go to the platform layers before any window, device or sound exists.
+void ApplyViewingOptions(const CommandLine& line) {
+  zel::d3d9::SetVsyncDisabled(line.noVsync);
+  zel::win32::SetBorderlessFullscreen(line.borderless);
+  zel::win32::SetDisplayIndex(line.display);
+  ZelSound_SetMuted(line.mute);
+  if (!line.audioDevice.empty()) ZelSound_SetOutputDevice(line.audioDevice);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
@@ -83,8 +98,10 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run:
       break;
   }
+  if (line.listAudioDevices) return ListAudioDevices();
   if (!ChooseDataDirectory(line.dataDir)) return 2;
   zel::win32::SetBatchMode(line.batch);
+  ApplyViewingOptions(line);
   ConnectDeviceToWindows();
   RegisterAppResources();
   if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
