@@ -109,6 +109,8 @@ const std::vector<Option>& Options() {
        [](CommandLine& c, const std::string&) { return c.listAudioDevices = true; }},
       {"--borderless", nullptr, "full screen as a borderless desktop-size window, no mode change",
        [](CommandLine& c, const std::string&) { return c.borderless = true; }},
+      {"--loop", nullptr, "start the show again from the beginning at its end (Escape ends it)",
+       [](CommandLine& c, const std::string&) { return c.loop = true; }},
       {"--display", "N", "show the windows on monitor N (0: the first)",
        [](CommandLine& c, const std::string& v) {
          long long index = 0;

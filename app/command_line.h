@@ -38,6 +38,7 @@ struct CommandLine {
   bool listAudioDevices = false; // print SDL's output device names and exit 0
   bool borderless = false;       // full screen as a desktop-size window, no mode change
   int display = 0;               // monitor for every window mode (SDL's index)
+  bool loop = false;             // start the show again at its end until Escape
 };
 
 enum class ParseOutcome {

@@ -58,6 +58,7 @@ ShowOptions ToShowOptions(const CommandLine& line) {
   options.startGiven = line.startGiven;
   options.startSeconds = line.startSeconds;
   options.fixedStep = line.fixedStep;
+  options.loop = line.loop;
   return options;
 }
 
