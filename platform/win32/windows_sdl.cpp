@@ -122,7 +122,9 @@ SDL_Window* MakeSdlWindow(const WindowObject& window) {
     }
   }
   RunWindowCreationHook();
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  // High-DPI surfaces get their full pixel count; the device presents into the drawable's
+  // pixel size, which may then be larger than the window's size in points.
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (IsPopup(window.style)) flags |= SDL_WINDOW_BORDERLESS;
   if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   RECT insets = FrameInsets(window.style, window.exStyle);
