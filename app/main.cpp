@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "app/frame_render.h"
+#include "app/screenshot.h"
 #include "platform/d3d9/window_seam.h"
 #include "platform/sound/stream_control.h"
 #include "platform/win32/sdl_window.h"
@@ -62,6 +63,13 @@ ShowOptions ToShowOptions(const CommandLine& line) {
   return options;
 }
 
+// F12 screenshots go where the viewer started the program, not into the data directory.
+void RememberStartingFolder() {
+  char folder[MAX_PATH * 4];
+  DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  if (length > 0 && length < sizeof folder) SetScreenshotFolder(std::string(folder, length));
+}
+
 int ListAudioDevices() {
   for (const std::string& name : ZelSound_ListOutputDevices()) std::printf("%s\n", name.c_str());
   return 0;
@@ -100,6 +108,7 @@ int main(int argc, char** argv) {
       break;
   }
   if (line.listAudioDevices) return ListAudioDevices();
+  RememberStartingFolder();
   if (!ChooseDataDirectory(line.dataDir)) return 2;
   zel::win32::SetBatchMode(line.batch);
   ApplyViewingOptions(line);

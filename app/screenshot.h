@@ -6,6 +6,10 @@
 
 struct IDirect3DDevice9;
 
+// The folder screenshots go into (the working directory the program was started in, before
+// it moved to its data); empty: the working directory.
+void SetScreenshotFolder(const std::string& folder);
+
 // The file name for a frame at demo time `seconds`, to the millisecond.
 std::string ScreenshotName(float seconds);
 

@@ -132,7 +132,12 @@ SDL_Window* MakeSdlWindow(const WindowObject& window) {
   // window covers the display it is placed on.
   SDL_Rect bounds{0, 0, 0, 0};
   int display = ChosenDisplay();
-  if (display != 0) SDL_GetDisplayBounds(display, &bounds);
+  if (display != 0 || (fullscreen && BorderlessFullscreen())) SDL_GetDisplayBounds(display, &bounds);
+  if (fullscreen && BorderlessFullscreen() && bounds.w > 0 && bounds.h > 0) {
+    // Made at the display's size, as not every window manager (or none) resizes a
+    // desktop-size full-screen window; the device fits its picture in with bars.
+    return SDL_CreateWindow(window.title.c_str(), bounds.x, bounds.y, bounds.w, bounds.h, flags);
+  }
   return SDL_CreateWindow(window.title.c_str(), bounds.x + window.rect.left + insets.left,
                           bounds.y + window.rect.top + insets.top, width, height, flags);
 }
