@@ -16,8 +16,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export SDL_AUDIODRIVER=dummy
 
-LC_ALL=C xvfb-run -a -s "-screen 0 1024x768x24" "$zel16" --frame 100.5 --out c.png --size 320x240
-LC_ALL=$comma xvfb-run -a -s "-screen 0 1024x768x24" "$zel16" --frame 100.5 --out comma.png --size 320x240
+LC_ALL=C xvfb-run -a -s "-screen 0 1024x768x24" "$zel16" --frame 100.5 --out "$work/c.png" --size 320x240
+LC_ALL=$comma xvfb-run -a -s "-screen 0 1024x768x24" "$zel16" --frame 100.5 --out "$work/comma.png" --size 320x240
 cmp c.png comma.png || { echo "FAIL: the frame differs under $comma"; exit 1; }
 
 status=0
