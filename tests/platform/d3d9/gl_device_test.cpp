@@ -2,6 +2,8 @@
 // texture filtering and addressing.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include "tests/platform/d3d9/gl_fixture.h"
 
 namespace zel::d3d9 {
@@ -34,6 +36,70 @@ TEST_F(GlDeviceTest, DrawsAPreTransformedQuadWithDiffuse) {
   Grab();
   EXPECT_EQ(Pixel(16, 16), 0xff8000u);
   EXPECT_EQ(Pixel(4, 4), 0x000000u);
+}
+
+}  // namespace
+}  // namespace zel::d3d9
+
+namespace zel::d3d9 {
+namespace {
+
+SDL_Window *g_plainWindow = nullptr;
+SDL_Window *ResolvePlainWindow(HWND) { return g_plainWindow; }
+
+TEST(Direct3D9Test, AdapterModeAndDeviceRefusals) {
+  int live = LiveObjectCount();
+  EXPECT_EQ(Direct3DCreate9(0), nullptr);
+  IDirect3D9 *d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK) << "no display: run under xvfb-run";
+  EXPECT_GT(mode.Width, 0u);
+  EXPECT_GT(mode.Height, 0u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
+
+  HWND window = CreateHiddenWindow(32, 32);
+  ASSERT_NE(window, nullptr);
+  D3DPRESENT_PARAMETERS pp{};
+  pp.BackBufferWidth = 32;
+  pp.BackBufferHeight = 32;
+  pp.BackBufferFormat = mode.Format;
+  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp.Windowed = TRUE;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+  IDirect3DDevice9 *device = reinterpret_cast<IDirect3DDevice9 *>(1);
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0, &pp, &device), D3DERR_INVALIDCALL);
+
+  // A window that cannot carry an OpenGL context: the device is not available.
+  g_plainWindow = SDL_CreateWindow("", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(g_plainWindow, nullptr);
+  SetWindowResolver(ResolvePlainWindow);
+  HWND plain = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, plain, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(device, nullptr);
+  SetWindowResolver(nullptr);
+  SDL_DestroyWindow(g_plainWindow);
+
+  // A windowed device of size 0 takes the window's client area.
+  pp.BackBufferWidth = pp.BackBufferHeight = 0;
+  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device), D3D_OK);
+  D3DVIEWPORT9 vp;
+  device->GetViewport(&vp);
+  EXPECT_EQ(vp.Width, 32u);
+  EXPECT_EQ(vp.Height, 32u);
+  // The device holds the Direct3D object until it goes.
+  EXPECT_EQ(d3d->Release(), 1u);
+  EXPECT_EQ(device->Release(), 0u);
+  DestroyHiddenWindow(window);
+  EXPECT_EQ(LiveObjectCount(), live);
 }
 
 }  // namespace

@@ -99,3 +99,23 @@ TEST(MultimediaTimer, CallbackMayKillItsOwnTimer) {
 }
 
 }  // namespace
+
+namespace {
+
+void CALLBACK Spin(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  reinterpret_cast<std::atomic<int>*>(user)->fetch_add(1);
+}
+
+TEST(MultimediaTimerDeathTest, ProcessExitStopsTimersStillRunning) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto run = [] {
+    static std::atomic<int> ticks{0};
+    timeSetEvent(1, 0, Spin, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
+    timeSetEvent(1, 0, Spin, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
+    while (ticks < 10) std::this_thread::sleep_for(1ms);
+    std::exit(7);  // the timers' threads are stopped and joined on the way out
+  };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(7), "");
+}
+
+}  // namespace

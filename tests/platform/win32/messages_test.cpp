@@ -8,6 +8,7 @@
 
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/virtual_keys.h"
+#include "platform/win32/win32_options.h"
 
 namespace {
 
@@ -135,6 +136,34 @@ TEST_F(Messages, CloseButtonAndDefaultCloseProcessing) {
   ASSERT_FALSE(received.empty());
   EXPECT_EQ(received.back().message, static_cast<UINT>(WM_DESTROY));
   EXPECT_FALSE(DestroyWindow(hwnd));  // the stale handle is refused
+}
+
+TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
+  zel::win32::SetHiddenWindows(true);
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = 333;  // no display has this mode; hidden runs do not ask it for one
+  mode.dmPelsHeight = 222;
+  mode.dmBitsPerPel = 32;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+  HWND popup = CreateWindowExA(WS_EX_APPWINDOW, "Recorder", "hidden", WS_POPUP, 0, 0, 333, 222,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(popup, nullptr);
+  ShowWindow(popup, SW_SHOW);
+  SDL_Window* window = zel::win32::SdlWindowFromHwnd(popup);
+  EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window, &w, &h);
+  EXPECT_EQ(w, 333);
+  EXPECT_EQ(h, 222);
+  DestroyWindow(popup);
+  ChangeDisplaySettingsA(nullptr, 0);
+  zel::win32::SetHiddenWindows(false);
+  EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
+  mode.dmBitsPerPel = 8;
+  EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
+  EXPECT_EQ(ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_FAILED);  // only temporary changes
 }
 
 TEST(VirtualKeys, EveryCodeIsBelow256) {
