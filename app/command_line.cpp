@@ -16,6 +16,7 @@ constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
 constexpr int kMaxSide = 16384;          // pixels; larger than any display mode
 constexpr float kMaxStartSeconds = 1.0e6f;
 constexpr int kMaxFixedStep = 1000000;   // ticks per frame
+constexpr int kMaxCaptureFps = 1000;     // one frame per clock tick at most
 
 struct Option {
   const char* name;
@@ -91,10 +92,32 @@ const std::vector<Option>& Options() {
          c.framePath = v;
          return !v.empty();
        }},
-      {"--size", "WxH", "with --frame: the frame's size in pixels (default 800x600)",
+      {"--size", "WxH", "with --frame or --capture: frames of W by H pixels (default 800x600)",
        [](CommandLine& c, const std::string& v) {
          c.frameSizeGiven = true;
          return ParseSize(v, c.frameWidth, c.frameHeight);
+       }},
+      {"--capture", "OUT", "render offline into OUT: a directory (PNG + WAV) or .mp4/.mkv/.webm",
+       [](CommandLine& c, const std::string& v) {
+         c.captureOut = v;
+         return !v.empty();
+       }},
+      {"--fps", "N", "with --capture: N frames per second of demo time",
+       [](CommandLine& c, const std::string& v) {
+         long long fps = 0;
+         if (!ParseInt(v, fps) || fps < 1 || fps > kMaxCaptureFps) return false;
+         c.captureFps = static_cast<int>(fps);
+         return true;
+       }},
+      {"--from", "SECONDS", "with --capture: the first frame's demo time",
+       [](CommandLine& c, const std::string& v) {
+         c.captureRangeGiven = true;
+         return ParseSeconds(v, c.captureFrom);
+       }},
+      {"--to", "SECONDS", "with --capture: the last frame's demo time at most",
+       [](CommandLine& c, const std::string& v) {
+         c.captureRangeGiven = true;
+         return ParseSeconds(v, c.captureTo);
        }},
       {"--no-vsync", nullptr, "present each frame at once instead of at the display's refresh",
        [](CommandLine& c, const std::string&) { return c.noVsync = true; }},
@@ -133,7 +156,16 @@ std::string CheckCombination(const CommandLine& c) {
   if (c.noSetup && !c.sizeGiven) return "--no-setup needs --window WxH or --fullscreen WxH";
   if (c.sizeGiven && !c.noSetup) return "--window and --fullscreen need --no-setup";
   if (c.frameGiven && c.framePath.empty()) return "--frame needs --out FILE";
-  if (!c.frameGiven && (!c.framePath.empty() || c.frameSizeGiven)) return "--out and --size need --frame";
+  if (!c.frameGiven && !c.framePath.empty()) return "--out needs --frame";
+  if (c.captureOut.empty()) {
+    if (!c.frameGiven && c.frameSizeGiven) return "--size needs --frame or --capture";
+    if (c.captureFps != 0 || c.captureRangeGiven) return "--fps, --from and --to need --capture OUT";
+    return {};
+  }
+  if (c.frameGiven) return "--frame and --capture do not go together";
+  if (c.captureFps == 0) return "--capture needs --fps N";
+  if (c.noSetup) return "--capture renders without a window: leave out --no-setup";
+  if (c.captureFrom > c.captureTo) return "--from must not be after --to";
   return {};
 }
 

@@ -31,6 +31,13 @@ struct CommandLine {
   int frameWidth = 800;      // pixels
   int frameHeight = 600;     // pixels
 
+  // --capture OUT: render the show offline into OUT (a directory, or a .mp4/.mkv/.webm file).
+  std::string captureOut;
+  int captureFps = 0;               // frames per second of demo time; required with --capture
+  // (--size WxH sets the frame size above for a capture too)
+  float captureFrom = 0.0f;         // demo time of the first frame, seconds
+  float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
+  bool captureRangeGiven = false;
   // Viewing: none of these changes what the show draws or plays.
   bool noVsync = false;          // present frames at once, not at the display's refresh
   bool mute = false;             // open no audio device; the show runs silent

@@ -8,6 +8,7 @@
 #include "app/show_restart.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
+#include "platform/sound/stream_control.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -98,6 +99,9 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   MSG msg;
   ZeroMemory(&msg, sizeof msg);
   if (options.startGiven) DemoClock::StartAt(options.startSeconds);
+  // A later start joins the soundtrack where it would be by then: it begins at demo time 6.0.
+  if (options.startGiven && options.startSeconds > show::kMusicStart)
+    ZelSound_SetStartPosition(options.startSeconds - show::kMusicStart);
   if (options.fixedStep == 0) clock->Start(kTimerPeriod, kTimerResolution);
   SetFocus(window);
 

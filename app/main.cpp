@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "app/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "app/frame_render.h"
@@ -48,6 +51,13 @@ bool ChooseDataDirectory(const std::string& dataDir) {
 void ConnectDeviceToWindows() {
   zel::d3d9::SetWindowResolver(zel::win32::SdlWindowFromHwnd);
   zel::win32::SetWindowCreationHook(zel::d3d9::SetGlWindowAttributes);
+}
+
+void MakeAbsolute(std::string& path) {
+  if (path.empty()) return;
+  std::error_code code;
+  std::filesystem::path absolute = std::filesystem::absolute(path, code);
+  if (!code) path = absolute.string();
 }
 
 ShowOptions ToShowOptions(const CommandLine& line) {
@@ -109,7 +119,15 @@ int main(int argc, char** argv) {
   }
   if (line.listAudioDevices) return ListAudioDevices();
   RememberStartingFolder();
+  // Output files are named from where the program was started, before the data directory
+  // may become the working directory.
+  MakeAbsolute(line.captureOut);
+  MakeAbsolute(line.framePath);
   if (!ChooseDataDirectory(line.dataDir)) return 2;
+  if (!line.captureOut.empty()) {
+    zel::win32::SetBatchMode(true);
+    return capture::RunCapture(line);
+  }
   zel::win32::SetBatchMode(line.batch);
   ApplyViewingOptions(line);
   ConnectDeviceToWindows();

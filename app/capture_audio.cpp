@@ -1,0 +1,67 @@
+#include "app/capture_audio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/capture_wav.h"
+#include "app/show_schedule.h"
+#include "platform/sound/mp3_source.h"
+
+namespace capture {
+namespace {
+
+constexpr int kChannels = 2;
+constexpr size_t kChunkFrames = 16384;  // sample frames decoded per read
+
+// Decodes the next `frames` frames of music into `wav`; the song
+// running out early is padded with silence so that the track keeps its length.
+bool WriteMusic(WavWriter& wav, zel::sound::Mp3Source& music, size_t frames) {
+  std::vector<int16_t> chunk(kChunkFrames * kChannels);
+  while (frames > 0) {
+    const size_t want = std::min(frames, kChunkFrames);
+    const size_t got = music.Read(chunk.data(), want);
+    if (got > 0 && !wav.Write(chunk.data(), got)) return false;
+    if (got < want) return wav.WriteSilence(frames - got);
+    frames -= got;
+  }
+  return true;
+}
+
+}  // namespace
+
+int64_t SampleAt(double seconds) { return std::llround(seconds * kAudioRate); }
+
+bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, double start,
+                     double end, std::string* warning, std::string* error) {
+  WavWriter wav;
+  if (!wav.Open(wavPath, kAudioRate, kChannels, error)) return false;
+  const int64_t first = SampleAt(start);
+  const int64_t last = std::max(first, SampleAt(end));  // exclusive
+  const int64_t musicStart = SampleAt(show::kMusicStart);
+
+  // Silence up to the music's start.
+  const int64_t silentEnd = std::min(last, std::max(first, musicStart));
+  bool ok = wav.WriteSilence(static_cast<size_t>(silentEnd - first));
+  if (ok && silentEnd < last) {
+    const size_t musicFrames = static_cast<size_t>(last - silentEnd);
+    zel::sound::Mp3Source music;
+    std::string why;
+    if (music.Open(musicPath.c_str(), &why)) {
+      music.SetOutputRate(kAudioRate);
+      music.SeekSeconds(static_cast<double>(silentEnd - musicStart) / kAudioRate);
+      ok = WriteMusic(wav, music, musicFrames);
+    } else {
+      *warning = "the soundtrack " + musicPath + " cannot be read (" + why + "): the track is silent";
+      ok = wav.WriteSilence(musicFrames);
+    }
+  }
+  std::string closeError;
+  if (!wav.Close(&closeError) || !ok) {
+    *error = closeError.empty() ? "cannot write " + wavPath : closeError;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace capture

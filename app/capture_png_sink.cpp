@@ -1,0 +1,58 @@
+// The directory form of a capture: frame_NNNNNN.png for frame k (k counted from demo time
+// 0, so a file's number times 1/fps is its time) and soundtrack.wav from demo time 0 to
+// the end of the last frame.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/capture_audio.h"
+#include "app/capture_sink.h"
+#include "platform/d3d9/frame_grab.h"
+
+namespace capture {
+namespace {
+
+constexpr const char* kSoundtrackName = "soundtrack.wav";
+
+class PngSink : public FrameSink {
+ public:
+  explicit PngSink(const CaptureSpec& spec) : spec_(spec) {}
+
+  bool Begin(std::string* warning, std::string* error) override {
+    std::error_code code;
+    std::filesystem::create_directories(spec_.out, code);
+    if (!std::filesystem::is_directory(spec_.out)) {
+      *error = "cannot make the directory " + spec_.out;
+      return false;
+    }
+    const double end = static_cast<double>(spec_.frames.last + 1) / spec_.fps;
+    return WriteSoundtrack(Path(kSoundtrackName), spec_.musicPath, 0.0, end, warning, error);
+  }
+
+  bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) override {
+    return zel::d3d9::WritePng(Path(FrameFileName(k)), rgba, spec_.width, spec_.height, error);
+  }
+
+  bool Finish(std::string*) override { return true; }
+
+ private:
+  std::string Path(const std::string& name) const {
+    return (std::filesystem::path(spec_.out) / name).string();
+  }
+
+  CaptureSpec spec_;
+};
+
+}  // namespace
+
+std::string FrameFileName(uint64_t k) {
+  char name[40];
+  std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(k));
+  return name;
+}
+
+std::unique_ptr<FrameSink> MakePngSink(const CaptureSpec& spec) {
+  return std::make_unique<PngSink>(spec);
+}
+
+}  // namespace capture

@@ -1,0 +1,74 @@
+#include "app/capture_show.h"
+
+#include <chrono>
+#include <new>
+
+#include "platform/d3d9/frame_grab.h"
+#include "platform/d3d9/window_seam.h"
+#include "render/render_device.h"
+#include "scenes/opening_scene.h"
+#include "scenes/sky_scene.h"
+#include "scenes/title_scene.h"
+
+namespace capture {
+namespace {
+
+// Exit statuses shared with the live show's runs that could not start.
+constexpr int kExitNoWindow = 4;
+constexpr int kExitNoDevice = 5;
+
+template <class T>
+void DeleteScene(T*& scene) {
+  delete scene;
+  scene = nullptr;
+}
+
+}  // namespace
+
+OfflineShow::~OfflineShow() {
+  DeleteScene(title_);
+  DeleteScene(sky_);
+  DeleteScene(opening_);
+  if (device_) device_->ReleaseDevice();
+  delete device_;
+  if (window_) zel::d3d9::DestroyHiddenWindow(window_);
+}
+
+bool OfflineShow::Open(int width, int height, std::string* error, int* status) {
+  width_ = width;
+  height_ = height;
+  zel::d3d9::SetGlWindowAttributes();
+  window_ = zel::d3d9::CreateHiddenWindow(width, height);
+  if (window_ == nullptr) {
+    *error = "cannot open a hidden OpenGL window (no display?)";
+    *status = kExitNoWindow;
+    return false;
+  }
+  device_ = new (std::nothrow) RenderDevice;
+  if (device_ == nullptr || FAILED(device_->Create(window_, width, height, false))) {
+    *error = "could not create the Direct3D device";
+    *status = kExitNoDevice;
+    return false;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  IDirect3DDevice9* d3d = device_->GetDevice();
+  title_ = new (std::nothrow) TitleScene(d3d);
+  sky_ = new (std::nothrow) SkyScene(d3d);
+  opening_ = new (std::nothrow) OpeningScene(d3d);
+  loadSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return true;
+}
+
+show::FrameResult OfflineShow::Draw(float t) {
+  const BYTE keys[256] = {};
+  SilentMusic music;
+  return show::ShowFrame(t, keys, *device_, music, title_, sky_, opening_);
+}
+
+bool OfflineShow::Grab(std::vector<uint8_t>* rgba) {
+  UINT w = 0, h = 0;
+  return zel::d3d9::GrabBackBuffer(device_->GetDevice(), rgba, &w, &h) &&
+         w == static_cast<UINT>(width_) && h == static_cast<UINT>(height_);
+}
+
+}  // namespace capture

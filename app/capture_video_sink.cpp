@@ -1,0 +1,130 @@
+// The video form of a capture: raw RGB frames piped to ffmpeg, which encodes them and muxes
+// in the soundtrack of the same stretch of demo time (music from demo time 6.0), written
+// first to a temporary WAV file. The output lasts exactly frames / fps seconds.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/capture_audio.h"
+#include "app/capture_sink.h"
+#include "platform/crt/child_process.h"
+
+namespace capture {
+namespace {
+
+std::string Extension(const std::string& out) {
+  std::string ext = std::filesystem::path(out).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+// Encoder settings per container: quick ones, so that encoding keeps up with rendering.
+std::vector<std::string> CodecArgs(const std::string& ext) {
+  if (ext == ".webm")
+    return {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-b:v", "0",
+            "-crf", "32", "-c:a", "libopus", "-b:a", "160k"};
+  std::vector<std::string> args = {"-c:v", "libx264", "-preset", "veryfast", "-crf", "20",
+                                   "-c:a", "aac", "-b:a", "192k"};
+  if (ext == ".mp4") args.insert(args.end(), {"-movflags", "+faststart"});
+  return args;
+}
+
+std::string TempWavPath() {
+  std::error_code code;
+  std::filesystem::path dir = std::filesystem::temp_directory_path(code);
+  if (code) dir = ".";
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  return (dir / ("zel16-capture-" + std::to_string(stamp) + ".wav")).string();
+}
+
+class VideoSink : public FrameSink {
+ public:
+  explicit VideoSink(const CaptureSpec& spec) : spec_(spec) {}
+  ~VideoSink() override {
+    encoder_.Finish();
+    RemoveWav();
+  }
+
+  bool Begin(std::string* warning, std::string* error) override {
+    const std::string ffmpeg = zel::crt::FindOnPath("ffmpeg");
+    if (ffmpeg.empty()) {
+      *error = "ffmpeg is not on PATH: install ffmpeg to capture video, or give a directory "
+               "to capture PNG files";
+      return false;
+    }
+    const double start = static_cast<double>(spec_.frames.first) / spec_.fps;
+    const double end = static_cast<double>(spec_.frames.last + 1) / spec_.fps;
+    wavPath_ = TempWavPath();
+    if (!WriteSoundtrack(wavPath_, spec_.musicPath, start, end, warning, error)) return false;
+    return encoder_.Start(EncoderArgs(ffmpeg, end - start), error);
+  }
+
+  bool Put(uint64_t, const std::vector<uint8_t>& rgba, std::string* error) override {
+    const size_t pixels = static_cast<size_t>(spec_.width) * spec_.height;
+    rgb_.resize(pixels * 3);
+    for (size_t i = 0; i < pixels; ++i) {
+      rgb_[3 * i] = rgba[4 * i];
+      rgb_[3 * i + 1] = rgba[4 * i + 1];
+      rgb_[3 * i + 2] = rgba[4 * i + 2];
+    }
+    if (encoder_.Write(rgb_.data(), rgb_.size())) return true;
+    *error = "ffmpeg stopped reading frames (see its message above)";
+    return false;
+  }
+
+  bool Finish(std::string* error) override {
+    const int status = encoder_.Finish();
+    RemoveWav();
+    if (status == 0) return true;
+    *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + spec_.out +
+             " is incomplete";
+    return false;
+  }
+
+ private:
+  std::vector<std::string> EncoderArgs(const std::string& ffmpeg, double seconds) const {
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.6f", seconds);
+    std::vector<std::string> args = {
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostats", "-y",
+        "-f", "rawvideo", "-pix_fmt", "rgb24",
+        "-video_size", std::to_string(spec_.width) + "x" + std::to_string(spec_.height),
+        "-framerate", std::to_string(spec_.fps), "-i", "-",
+        "-i", wavPath_, "-map", "0:v:0", "-map", "1:a:0",
+        // 4:2:0 video needs even sides: an odd size gets one black row or column.
+        "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"};
+    std::vector<std::string> codecs = CodecArgs(Extension(spec_.out));
+    args.insert(args.end(), codecs.begin(), codecs.end());
+    args.insert(args.end(), {"-t", duration, spec_.out});
+    return args;
+  }
+
+  void RemoveWav() {
+    if (wavPath_.empty()) return;
+    std::error_code code;
+    std::filesystem::remove(wavPath_, code);
+    wavPath_.clear();
+  }
+
+  CaptureSpec spec_;
+  zel::crt::ChildProcess encoder_;
+  std::string wavPath_;
+  std::vector<uint8_t> rgb_;
+};
+
+}  // namespace
+
+bool IsVideoOutput(const std::string& out) {
+  const std::string ext = Extension(out);
+  return ext == ".mp4" || ext == ".mkv" || ext == ".webm";
+}
+
+std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSpec& spec) {
+  return std::make_unique<VideoSink>(spec);
+}
+
+}  // namespace capture

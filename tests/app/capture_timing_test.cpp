@@ -1,0 +1,142 @@
+// The capture's pure parts: which frames at which demo times, the soundtrack's WAV file and
+// its alignment, the progress line, and the capture options.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/capture_audio.h"
+#include "app/capture_progress.h"
+#include "app/capture_sink.h"
+#include "app/capture_timing.h"
+#include "app/capture_wav.h"
+#include "app/command_line.h"
+
+namespace {
+
+using capture::FramesBetween;
+using capture::FrameTicks;
+
+TEST(CaptureTiming, FrameTicksRoundToTheNearestTick) {
+  EXPECT_EQ(FrameTicks(0, 30), 0u);
+  EXPECT_EQ(FrameTicks(1, 30), 33u);   // 33.33
+  EXPECT_EQ(FrameTicks(2, 30), 67u);   // 66.67
+  EXPECT_EQ(FrameTicks(1, 16), 63u);   // 62.5 rounds up
+  EXPECT_EQ(FrameTicks(3, 16), 188u);  // 187.5 rounds up
+  EXPECT_EQ(FrameTicks(5361, 30), 178700u);
+  EXPECT_EQ(FrameTicks(7, 1000), 7u);
+}
+
+TEST(CaptureTiming, FrameTimesAreTheLiveClocksSums) {
+  capture::FrameClock clock(30);
+  for (uint64_t k : {0u, 1u, 2u, 180u, 181u, 5361u}) {
+    EXPECT_EQ(clock.TimeOf(k), DemoClock::AfterTicks(FrameTicks(k, 30))) << "frame " << k;
+  }
+  // The float sum drifts: 6000 ticks are still before 6.0, as on the live clock.
+  capture::FrameClock tenths(10);
+  EXPECT_LT(tenths.TimeOf(60), 6.0f);
+  EXPECT_GE(tenths.TimeOf(61), 6.0f);
+}
+
+TEST(CaptureTiming, RangesCountFramesOnTheirNominalTimes) {
+  auto r = FramesBetween(5.9, 6.1, 10);
+  EXPECT_FALSE(r.empty);
+  EXPECT_EQ(r.first, 59u);
+  EXPECT_EQ(r.last, 61u);
+  EXPECT_EQ(r.Count(), 3u);
+  EXPECT_EQ(FramesBetween(0.0, 179.0, 30).Count(), 5371u);
+  EXPECT_EQ(FramesBetween(1.01, 1.02, 10).Count(), 0u);  // no frame between
+  EXPECT_EQ(FramesBetween(2.0, 1.0, 10).Count(), 0u);
+  EXPECT_EQ(FramesBetween(0.0, 0.0, 10).Count(), 1u);    // the frame at 0 alone
+}
+
+TEST(CaptureProgress, LineShowsFramesRateAndTimeLeft) {
+  std::string line = capture::ProgressLine(100, 400, 4.0);
+  EXPECT_NE(line.find(" 100/400 frames"), std::string::npos) << line;
+  EXPECT_NE(line.find("25.0 fps"), std::string::npos) << line;
+  EXPECT_NE(line.find("0:12 left"), std::string::npos) << line;  // 300 frames at 25 fps
+  EXPECT_NE(line.find("[#######-"), std::string::npos) << line;
+  EXPECT_NE(capture::ProgressLine(0, 10, 0.0).find("--:-- left"), std::string::npos);
+  EXPECT_NE(capture::ProgressLine(10, 10, 2.0).find("[" + std::string(30, '#') + "]"),
+            std::string::npos);
+}
+
+TEST(CaptureOutput, VideoIsChosenByTheFileExtension) {
+  EXPECT_TRUE(capture::IsVideoOutput("show.mp4"));
+  EXPECT_TRUE(capture::IsVideoOutput("/tmp/a b/Show.MKV"));
+  EXPECT_TRUE(capture::IsVideoOutput("x.webm"));
+  EXPECT_FALSE(capture::IsVideoOutput("frames"));
+  EXPECT_FALSE(capture::IsVideoOutput("frames.mp4/"));
+  EXPECT_EQ(capture::FrameFileName(59), "frame_000059.png");
+}
+
+struct Wav {
+  std::vector<uint8_t> bytes;
+  uint32_t U32(size_t at) const {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+  }
+  size_t Frames() const { return (bytes.size() - 44) / 4; }
+};
+
+Wav ReadWav(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Wav{std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})};
+}
+
+TEST(CaptureAudio, SoundtrackWithoutMusicIsSilenceOfTheRightLength) {
+  const std::string path = (std::filesystem::temp_directory_path() / "zel16_capture_test.wav").string();
+  std::string warning, error;
+  ASSERT_TRUE(capture::WriteSoundtrack(path, "no/such/music.mp3", 5.5, 6.5, &warning, &error)) << error;
+  EXPECT_NE(warning.find("no/such/music.mp3"), std::string::npos) << warning;
+  Wav wav = ReadWav(path);
+  ASSERT_GE(wav.bytes.size(), 44u);
+  EXPECT_EQ(std::memcmp(wav.bytes.data(), "RIFF", 4), 0);
+  EXPECT_EQ(wav.U32(4), wav.bytes.size() - 8);
+  EXPECT_EQ(wav.U32(24), 44100u);
+  EXPECT_EQ(wav.U32(40), wav.bytes.size() - 44);
+  EXPECT_EQ(wav.Frames(), 44100u);
+  for (size_t i = 44; i < wav.bytes.size(); ++i) ASSERT_EQ(wav.bytes[i], 0) << "byte " << i;
+  std::filesystem::remove(path);
+}
+
+TEST(CaptureAudio, UnwritableTrackFails) {
+  std::string warning, error;
+  EXPECT_FALSE(capture::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 1, &warning, &error));
+  EXPECT_NE(error.find("/no/such/dir/x.wav"), std::string::npos) << error;
+}
+
+CommandLine ParseOk(std::vector<const char*> args, ParseOutcome expected = ParseOutcome::Run) {
+  args.insert(args.begin(), "zel16");
+  CommandLine line;
+  std::string out, err;
+  EXPECT_EQ(ParseCommandLine(static_cast<int>(args.size()), args.data(), line, out, err), expected)
+      << err;
+  return line;
+}
+
+TEST(CaptureOptions, ParsedAndCheckedTogether) {
+  CommandLine line = ParseOk({"--capture", "out", "--fps", "25", "--size", "160x120", "--from",
+                              "5.9", "--to", "6.1"});
+  EXPECT_EQ(line.captureOut, "out");
+  EXPECT_EQ(line.captureFps, 25);
+  EXPECT_EQ(line.frameWidth, 160);
+  EXPECT_EQ(line.frameHeight, 120);
+  EXPECT_FLOAT_EQ(line.captureFrom, 5.9f);
+  EXPECT_FLOAT_EQ(line.captureTo, 6.1f);
+  CommandLine defaults = ParseOk({"--capture", "out.mp4", "--fps", "30"});
+  EXPECT_EQ(defaults.frameWidth, 800);
+  EXPECT_EQ(defaults.frameHeight, 600);
+  ParseOk({"--capture", "out"}, ParseOutcome::Error);               // no --fps
+  ParseOk({"--fps", "30"}, ParseOutcome::Error);                    // no --capture
+  ParseOk({"--capture", "o", "--fps", "0"}, ParseOutcome::Error);
+  ParseOk({"--capture", "o", "--fps", "30", "--from", "7", "--to", "6"}, ParseOutcome::Error);
+  ParseOk({"--capture", "o", "--fps", "30", "--size", "0x10"}, ParseOutcome::Error);
+  ParseOk({"--capture", "o", "--fps", "30", "--frame", "3", "--out", "f.png"}, ParseOutcome::Error);
+  ParseOk({"--size", "160x120"}, ParseOutcome::Error);
+}
+
+}  // namespace
