@@ -86,5 +86,6 @@ void FinishGl() { glFinish(); }
 
 double NowSeconds() { return Seconds(CLOCK_MONOTONIC); }
 double ThreadCpuSeconds() { return Seconds(CLOCK_THREAD_CPUTIME_ID); }
+double ProcessCpuSeconds() { return Seconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 }  // namespace show_bench

@@ -23,5 +23,6 @@ void FinishGl();  // glFinish: waits for the frame's rendering (not timed here)
 
 double NowSeconds();        // monotonic wall clock
 double ThreadCpuSeconds();  // CPU time of the calling thread
+double ProcessCpuSeconds(); // CPU time of all threads (the driver's rasteriser threads too)
 
 }  // namespace show_bench

@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,8 +28,10 @@ struct Outcome {
 class CaptureRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // One directory per process: other checkouts may run the same test at the same time.
     work = fs::temp_directory_path() /
-           ("zel16_capture_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("zel16_capture_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "_" + std::to_string(getpid()));
     fs::remove_all(work);
     fs::create_directories(work);
   }

@@ -1,6 +1,7 @@
 // The capture's pure parts: which frames at which demo times, the soundtrack's WAV file and
 // its alignment, the progress line, and the capture options.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -88,7 +89,8 @@ Wav ReadWav(const std::string& path) {
 }
 
 TEST(CaptureAudio, SoundtrackWithoutMusicIsSilenceOfTheRightLength) {
-  const std::string path = (std::filesystem::temp_directory_path() / "zel16_capture_test.wav").string();
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("zel16_capture_test_" + std::to_string(getpid()) + ".wav")).string();
   std::string warning, error;
   ASSERT_TRUE(capture::WriteSoundtrack(path, "no/such/music.mp3", 5.5, 6.5, &warning, &error)) << error;
   EXPECT_NE(warning.find("no/such/music.mp3"), std::string::npos) << warning;
