@@ -8,6 +8,7 @@
 #include "app/show_restart.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
+#include "model3ds/loader3ds.h"
 #include "platform/sound/stream_control.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
@@ -29,6 +30,14 @@ constexpr UINT kTimerResolution = 0;   // the finest
 constexpr int kExitNoDialog = 3;
 constexpr int kExitNoWindow = 4;
 constexpr int kExitNoDevice = 5;
+constexpr int kExitNoModel = 6;
+
+// A model the show cannot do without is missing: its box ("No 3ds File Found") has been
+// shown, and the run ends there with a failure status rather than drawing half a show.
+void EndRunOnMissingModel(const char*) {
+  if (DemoApp::clock != nullptr) DemoApp::clock->Stop();
+  ExitProcess(kExitNoModel);
+}
 
 template <class T>
 void DeleteScene(T*& scene) {
@@ -91,6 +100,7 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
   // 6. The scenes load every asset of the show, before the clock starts.
   IDirect3DDevice9* d3dDevice = device->GetDevice();
+  SetModelFileMissingHandler(EndRunOnMissingModel);
   TitleScene* title = new (std::nothrow) TitleScene(d3dDevice);
   SkyScene* sky = new (std::nothrow) SkyScene(d3dDevice);
   OpeningScene* opening = new (std::nothrow) OpeningScene(d3dDevice);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -78,6 +79,16 @@ bool EnsureSdlVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "zel16: cannot start the video system: %s\n", SDL_GetError());
+    return false;
+  }
+  // With no display SDL falls back on its offscreen driver, and the show would then run
+  // unseen. That driver is only for whoever names it in SDL_VIDEODRIVER.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (driver != nullptr && (asked == nullptr || *asked == '\0') &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    std::fprintf(stderr, "zel16: cannot start the video system: no display (is DISPLAY set?)\n");
     return false;
   }
   static bool registered = false;

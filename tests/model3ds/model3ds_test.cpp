@@ -19,7 +19,8 @@ using zel::d3d9::RecordingDevice;
 namespace {
 
 std::string WriteModel(const std::string &name, const std::vector<uint8_t> &bytes) {
-  const std::string path = testing::TempDir() + "/" + name;
+  // The process id keeps test processes that run at once (ctest -j) off each other's files.
+  const std::string path = testing::TempDir() + "/" + std::to_string(getpid()) + "-" + name;
   FILE *f = std::fopen(path.c_str(), "wb");
   if (f != nullptr) {
     std::fwrite(bytes.data(), 1, bytes.size(), f);

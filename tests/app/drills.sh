@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Failure drills: the built program on a broken setup, each with its documented outcome and
+# never a crash or a hang. Usage: drills.sh CASE PATH/TO/zel16 PATH/TO/Data
+#   missing-models | missing-textures | missing-shader | missing-music  (each file in turn)
+#   no-display | no-audio | fullscreen-refused | escape-held
+set -uo pipefail
+drill=$1
+zel16=$(realpath "$2")
+data=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+failures=0
+# 2000 ticks (2 s of demo time) a frame: the whole 179 s show in 90 frames.
+show_args=(--no-setup --window 320x240 --batch --fixed-step 2000)
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# on_xvfb SCREEN COMMAND...: the command on its own virtual X server; its status comes back.
+on_xvfb() {
+  local screen=$1; shift
+  timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+}
+
+# run_without FILE [STEP]: a copy of Data/ lacking FILE (relative to Data/), the show run on it;
+# sets status and leaves standard error in $work/err.txt.
+run_without() {
+  rm -rf "$work/data"; mkdir -p "$work/data"
+  cp -r "$data" "$work/data/Data"
+  rm "$work/data/Data/$1"
+  status=0
+  on_xvfb 1280x1024 "$zel16" "${show_args[@]}" ${2:+--fixed-step $2} --data "$work/data" \
+    >"$work/out.txt" 2>"$work/err.txt" ||
+    status=$?
+}
+
+# A status above 128 is a signal (a crash, an abort, a sanitizer's report); 124 a hang.
+crashed() { [ "$status" -ge 124 ]; }
+
+# check_missing FILE EXPECTED_STATUS PATTERN COUNT [STEP]: the run without FILE ends with the status
+# and standard error holds exactly COUNT lines matching PATTERN.
+check_missing() {
+  local file=$1 expected=$2 pattern=$3 count=$4 found
+  run_without "$file" "${5:-}"
+  found=$(grep -c -- "$pattern" "$work/err.txt")
+  if crashed || [ "$status" -ne "$expected" ] || [ "$found" -ne "$count" ]; then
+    fail "without $file: status $status (expected $expected), $found of '$pattern' (expected $count)"
+    cat "$work/err.txt"
+  else
+    echo "ok: without $file: status $status"
+  fi
+}
+
+list_data() { (cd "$data" && find . -type f -path "$1" | sed 's|^\./||' | sort); }
+
+case "$drill" in
+  missing-models)
+    # A model is essential: its box, then a failure status before any frame is drawn.
+    for file in $(list_data './3DFiles/*.3ds'); do
+      check_missing "$file" 6 '^3ds: No 3ds File Found$' 1
+    done ;;
+  missing-textures)
+    # A texture leaves its slot empty; the show goes on to its end without a box. Frames of
+    # 12 s of demo time keep the 35 runs short and still pass through every scene.
+    for file in $(list_data './Textures/*'); do
+      check_missing "$file" 0 '^3ds: ' 0 12000
+      [ -s "$work/err.txt" ] && { echo "  (standard error without $file:)"; cat "$work/err.txt"; }
+    done ;;
+  missing-shader)
+    # One box; the title falls back to the fixed-function model and the show goes on.
+    check_missing Other/ref.vsh 0 'D3DXAssembleShaderFromFile' 1 ;;
+  missing-music)
+    # The stream's box, then a silent show to its end.
+    check_missing Music/sm.mp3 0 'Could not load stream file\.$' 1 ;;
+  no-display)
+    # No X display and no other video driver: a clear error and a failure status, with and
+    # without the setup dialog.
+    for args in "--no-setup --window 320x240 --batch" "--batch" ""; do
+      status=0
+      env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 60 "$zel16" $args \
+        --data "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+      if crashed || [ "$status" -eq 0 ] || ! grep -q '^zel16: .*no display' "$work/err.txt"; then
+        fail "no display ($args): status $status"; cat "$work/err.txt"
+      else
+        echo "ok: no display ($args): status $status: $(grep '^zel16: ' "$work/err.txt")"
+      fi
+    done ;;
+  no-audio)
+    # An audio driver that does not exist: the show runs silent to its end.
+    status=0
+    SDL_AUDIODRIVER=no-such-driver on_xvfb 1280x1024 "$zel16" "${show_args[@]}" \
+      --data "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+    if [ "$status" -ne 0 ]; then fail "no audio: status $status"; cat "$work/err.txt"
+    else echo "ok: no audio: status 0"; cat "$work/err.txt"; fi ;;
+  fullscreen-refused)
+    # 800 x 600 on a 1024 x 768 screen that has no such mode: in batch mode the question
+    # (box 1) is answered No, so "Total error" (box 2) and a failure status.
+    status=0
+    on_xvfb 1024x768 "$zel16" --no-setup --fullscreen 800x600 --batch --fixed-step 500 \
+      --data "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+    cat "$work/err.txt"
+    if crashed || [ "$status" -eq 0 ] || [ "$(grep -c '^ERROR: ' "$work/err.txt")" -ne 2 ] ||
+       ! grep -q '^ERROR: Total error. Shutting down.$' "$work/err.txt"; then
+      fail "refused full-screen mode: status $status"
+    fi ;;
+  escape-held)
+    # Escape pressed as soon as the window shows, while the scenes load, and held: the key
+    # waits in the queue and the show ends on its first frame, status 0 (the real-time show
+    # would otherwise run for 179 s, past this drill's limit).
+    status=0
+    on_xvfb 1280x1024 bash -c '
+      "$0" --no-setup --window 320x240 --batch --data "$1" & pid=$!
+      demo=$(timeout 30 xdotool search --sync --onlyvisible --name "^Zel 16\$" | head -1)
+      xdotool windowfocus --sync "$demo"; xdotool keydown Escape
+      timeout 60 tail --pid=$pid -f /dev/null || { kill $pid; exit 124; }
+      xdotool keyup Escape
+      wait $pid' "$zel16" "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+    if [ "$status" -ne 0 ]; then fail "Escape held at start: status $status"; cat "$work/err.txt"
+    else echo "ok: Escape held at start: status 0"; fi ;;
+  *) echo "unknown drill $drill"; exit 2 ;;
+esac
+exit "$failures"
