@@ -119,6 +119,28 @@ const std::vector<Option>& Options() {
          c.captureRangeGiven = true;
          return ParseSeconds(v, c.captureTo);
        }},
+      {"--no-vsync", nullptr, "present each frame at once instead of at the display's refresh",
+       [](CommandLine& c, const std::string&) { return c.noVsync = true; }},
+      {"--mute", nullptr, "play without sound (no audio device is opened)",
+       [](CommandLine& c, const std::string&) { return c.mute = true; }},
+      {"--audio-device", "NAME", "play the music on the output device NAME (see --list-audio-devices)",
+       [](CommandLine& c, const std::string& v) {
+         c.audioDevice = v;
+         return !v.empty();
+       }},
+      {"--list-audio-devices", nullptr, "print the names of the audio output devices and exit",
+       [](CommandLine& c, const std::string&) { return c.listAudioDevices = true; }},
+      {"--borderless", nullptr, "full screen as a borderless desktop-size window, no mode change",
+       [](CommandLine& c, const std::string&) { return c.borderless = true; }},
+      {"--loop", nullptr, "start the show again from the beginning at its end (Escape ends it)",
+       [](CommandLine& c, const std::string&) { return c.loop = true; }},
+      {"--display", "N", "show the windows on monitor N (0: the first)",
+       [](CommandLine& c, const std::string& v) {
+         long long index = 0;
+         if (!ParseInt(v, index) || index > 63) return false;
+         c.display = static_cast<int>(index);
+         return true;
+       }},
   };
   return options;
 }

@@ -38,6 +38,14 @@ struct CommandLine {
   float captureFrom = 0.0f;         // demo time of the first frame, seconds
   float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
   bool captureRangeGiven = false;
+  // Viewing: none of these changes what the show draws or plays.
+  bool noVsync = false;          // present frames at once, not at the display's refresh
+  bool mute = false;             // open no audio device; the show runs silent
+  std::string audioDevice;       // SDL's name of the output device; empty: the default
+  bool listAudioDevices = false; // print SDL's output device names and exit 0
+  bool borderless = false;       // full screen as a desktop-size window, no mode change
+  int display = 0;               // monitor for every window mode (SDL's index)
+  bool loop = false;             // start the show again at its end until Escape
 };
 
 enum class ParseOutcome {

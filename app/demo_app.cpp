@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/demo_clock.h"
+#include "app/show_restart.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
 #include "model3ds/loader3ds.h"
@@ -124,7 +125,9 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     currentTime = t;
     return show::ShowFrame(currentTime, keys, *device, *music, title, sky, opening);
   };
-  show::RunMainLoop(msg, readTime, frame);
+  // With --loop the end of the show starts it again; Escape and a closed window still end it.
+  while (show::RunMainLoop(msg, readTime, frame) == show::LoopEnd::TimeUp && options.loop)
+    RestartShow(*clock, options.fixedStep == 0, music, MusicSource{kMusicFile, kStreamMode});
 
   // 9. Teardown. The timer is stopped first: its thread must not outlive the program.
   clock->Stop();

@@ -18,6 +18,7 @@ struct ShowOptions {
   bool startGiven = false;
   float startSeconds = 0.0f;  // demo time at which the clock starts
   int fixedStep = 0;          // ticks per frame instead of the timer; 0: the timer
+  bool loop = false;          // at the end of the show, start it again from demo time 0
 };
 
 class DemoApp {

@@ -11,7 +11,9 @@
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "app/frame_render.h"
+#include "app/screenshot.h"
 #include "platform/d3d9/window_seam.h"
+#include "platform/sound/stream_control.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/win32_options.h"
 
@@ -67,7 +69,29 @@ ShowOptions ToShowOptions(const CommandLine& line) {
   options.startGiven = line.startGiven;
   options.startSeconds = line.startSeconds;
   options.fixedStep = line.fixedStep;
+  options.loop = line.loop;
   return options;
+}
+
+// F12 screenshots go where the viewer started the program, not into the data directory.
+void RememberStartingFolder() {
+  char folder[MAX_PATH * 4];
+  DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  if (length > 0 && length < sizeof folder) SetScreenshotFolder(std::string(folder, length));
+}
+
+int ListAudioDevices() {
+  for (const std::string& name : ZelSound_ListOutputDevices()) std::printf("%s\n", name.c_str());
+  return 0;
+}
+
+// The viewing options go to the platform layers before any window, device or sound exists.
+void ApplyViewingOptions(const CommandLine& line) {
+  zel::d3d9::SetVsyncDisabled(line.noVsync);
+  zel::win32::SetBorderlessFullscreen(line.borderless);
+  zel::win32::SetDisplayIndex(line.display);
+  ZelSound_SetMuted(line.mute);
+  if (!line.audioDevice.empty()) ZelSound_SetOutputDevice(line.audioDevice);
 }
 
 }  // namespace
@@ -93,6 +117,8 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run:
       break;
   }
+  if (line.listAudioDevices) return ListAudioDevices();
+  RememberStartingFolder();
   // Output files are named from where the program was started, before the data directory
   // may become the working directory.
   MakeAbsolute(line.captureOut);
@@ -103,6 +129,7 @@ int main(int argc, char** argv) {
     return capture::RunCapture(line);
   }
   zel::win32::SetBatchMode(line.batch);
+  ApplyViewingOptions(line);
   ConnectDeviceToWindows();
   RegisterAppResources();
   if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);

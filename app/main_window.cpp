@@ -3,6 +3,9 @@
 // and turns a close request into the quit message.
 #include "app/demo_app.h"
 
+#include "app/screenshot.h"
+#include "render/render_device.h"
+
 namespace {
 
 constexpr DWORD kFullscreenStyle = WS_POPUP;
@@ -87,6 +90,8 @@ LRESULT DemoApp::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       PostQuitMessage(0);  // the window stays; the main loop ends on the quit message
       return 0;
     case WM_KEYDOWN:
+      // F12: the frame on screen to a PNG, once per press (not on auto-repeat).
+      if (wParam == VK_F12 && !keys[VK_F12] && device != nullptr) TakeScreenshot(device->GetDevice(), currentTime);
       if (wParam < sizeof keys) keys[wParam] = 1;  // auto-repeat keeps it at 1
       return 0;
     case WM_KEYUP:

@@ -100,7 +100,8 @@ bool GlDevice::InitGl() {
   // Inputs a vertex does not have: white diffuse, black specular, (0, 0, 0, 1) elsewhere.
   glVertexAttrib4f(kAttribColor0, 1.0f, 1.0f, 1.0f, 1.0f);
   glVertexAttrib4f(kAttribColor1, 0.0f, 0.0f, 0.0f, 0.0f);
-  SDL_GL_SetSwapInterval(pp_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+  bool immediate = pp_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE || VsyncDisabled();
+  SDL_GL_SetSwapInterval(immediate ? 0 : 1);
   gl_.Invalidate();
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/gl_convert.h"
 #include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/letterbox.h"
 
 namespace zel::d3d9 {
 
@@ -59,14 +60,25 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLO
 HRESULT GlDevice::Present(const RECT *, const RECT *, HWND, const RGNDATA *) {
   MakeCurrent();
   int w = 0, h = 0;
-  SDL_GL_GetDrawableSize(window_, &w, &h);
-  // The back buffer is shown scaled to the client area, as a windowed device does.
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  SDL_GL_GetDrawableSize(window_, &w, &h);  // pixels, larger than points on a high-DPI surface
+  // The back buffer keeps its shape on a drawable of another shape (a resized window, a
+  // desktop-size full screen): scaled to fit, centred, black bars on the rest.
   GLint bw = static_cast<GLint>(width_), bh = static_cast<GLint>(height_);
-  glBlitFramebuffer(0, 0, bw, bh, 0, 0, w, h, GL_COLOR_BUFFER_BIT, (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
+  LetterboxRect fit = FitWithBars(bw, bh, w, h);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  gl_.Enable(GL_SCISSOR_TEST, false);
+  gl_.ColorMask(0xf);
+  if (fit.width != w || fit.height != h) {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  bool same = fit.width == bw && fit.height == bh;
+  glBlitFramebuffer(0, 0, bw, bh, fit.x, fit.y, fit.x + fit.width, fit.y + fit.height, GL_COLOR_BUFFER_BIT,
+                    same ? GL_NEAREST : GL_LINEAR);
   SDL_GL_SwapWindow(window_);
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  dirty_ |= kDirtyBlend;  // the colour mask
   return D3D_OK;
 }
 

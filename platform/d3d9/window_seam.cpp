@@ -44,6 +44,13 @@ SDL_Window *SdlWindowForHwnd(HWND hwnd) {
 
 void SetWindowResolver(WindowResolver resolver) { g_resolver = resolver; }
 
+namespace {
+bool g_vsyncDisabled = false;
+}  // namespace
+
+void SetVsyncDisabled(bool disabled) { g_vsyncDisabled = disabled; }
+bool VsyncDisabled() { return g_vsyncDisabled; }
+
 HWND CreateHiddenWindow(int width, int height) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   SetGlWindowAttributes();

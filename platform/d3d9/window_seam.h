@@ -24,4 +24,9 @@ void DestroyHiddenWindow(HWND hwnd);
 // depth, 8-bit stencil). Windows that a device will draw into are created after this.
 void SetGlWindowAttributes();
 
+// Vsync off: every device presents at once instead of waiting for the display's refresh
+// (a presentation interval of "immediate"). Off by default; set before the device is made.
+void SetVsyncDisabled(bool disabled);
+bool VsyncDisabled();
+
 }  // namespace zel::d3d9

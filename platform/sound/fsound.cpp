@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -100,6 +101,13 @@ bool OpenDevice(Output& o, int rate) {
   // No changes allowed: SDL converts to whatever the hardware wants, we mix at `rate`.
   o.device = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &wanted, &obtained, 0);
   if (o.device == 0) {
+    // The show goes on silent; the viewer hears nothing, so say why, once per process.
+    static bool told = false;
+    if (!told) {
+      told = true;
+      std::fprintf(stderr, "zel16: cannot open the audio device%s%s (%s); the show runs silent\n",
+                   name.empty() ? "" : " ", name.c_str(), SDL_GetError());
+    }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

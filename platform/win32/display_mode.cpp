@@ -27,17 +27,17 @@ ModeState& State() {
 }
 
 bool DisplayHasMode(int width, int height) {
-  int count = SDL_GetNumDisplayModes(0);
+  int count = SDL_GetNumDisplayModes(ChosenDisplay());
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) return true;
+    if (SDL_GetDisplayMode(ChosenDisplay(), i, &mode) == 0 && mode.w == width && mode.h == height) return true;
   }
   return false;
 }
 
 bool CurrentModeIs(int width, int height) {
   SDL_DisplayMode mode;
-  return SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w == width && mode.h == height;
+  return SDL_GetCurrentDisplayMode(ChosenDisplay(), &mode) == 0 && mode.w == width && mode.h == height;
 }
 
 void DropModeWindow() {
@@ -48,10 +48,12 @@ void DropModeWindow() {
 }
 
 LONG SetMode(int width, int height) {
-  if (CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
+  // Borderless: no mode change at all; the desktop-size window shows the picture scaled.
+  if (BorderlessFullscreen() || CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
   if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
   RunWindowCreationHook();  // this window becomes the demo window
-  SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+  SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()),
+                                        SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()), width,
                                         height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |
                                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (window == nullptr) return DISP_CHANGE_FAILED;
@@ -59,7 +61,7 @@ LONG SetMode(int width, int height) {
   wanted.w = width;
   wanted.h = height;
   SDL_DisplayMode closest;
-  if (SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr)
+  if (SDL_GetClosestDisplayMode(ChosenDisplay(), &wanted, &closest) != nullptr)
     SDL_SetWindowDisplayMode(window, &closest);
   SDL_ShowWindow(window);
   SDL_PumpEvents();

@@ -41,6 +41,16 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
   return lpPathName != nullptr && chdir(lpPathName) == 0;
 }
 
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+  char path[4096];
+  if (getcwd(path, sizeof path) == nullptr) return 0;
+  DWORD length = static_cast<DWORD>(std::strlen(path));
+  // Too small a buffer: the size it needs, with the terminating null; nothing is written.
+  if (lpBuffer == nullptr || nBufferLength <= length) return length + 1;
+  std::memcpy(lpBuffer, path, length + 1);
+  return length;
+}
+
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
   struct stat info;
   if (lpFileName == nullptr || stat(lpFileName, &info) != 0) return INVALID_FILE_ATTRIBUTES;

@@ -14,6 +14,17 @@ bool BatchMode();
 void SetHiddenWindows(bool hidden);
 bool HiddenWindows();
 
+// The monitor every window mode uses (SDL's display index; 0: the first). A display that does
+// not exist falls back to the first, with one message on standard error.
+void SetDisplayIndex(int index);
+// The display to use now; SDL's video system must be up.
+int ChosenDisplay();
+
+// Borderless full screen: a full-screen request changes no display mode; the pop-up window
+// covers the chosen display at the desktop size and the device scales its picture into it.
+void SetBorderlessFullscreen(bool borderless);
+bool BorderlessFullscreen();
+
 // Called right before every SDL window is created (SDL's video system is up by then): the
 // device layer sets the OpenGL attributes its context will need, which decide the window's
 // pixel format. Null: none.

@@ -31,6 +31,8 @@ std::map<std::string, ClassInfo>& Classes() {
 struct Options {
   bool batch = false;
   bool hidden = false;
+  bool borderless = false;
+  int display = 0;
   WindowCreationHook beforeWindow = nullptr;
 };
 Options& Opts() {
@@ -53,6 +55,20 @@ void SetBatchMode(bool batch) { Opts().batch = batch; }
 bool BatchMode() { return Opts().batch; }
 void SetHiddenWindows(bool hidden) { Opts().hidden = hidden; }
 bool HiddenWindows() { return Opts().hidden; }
+void SetBorderlessFullscreen(bool borderless) { Opts().borderless = borderless; }
+bool BorderlessFullscreen() { return Opts().borderless; }
+void SetDisplayIndex(int index) { Opts().display = index; }
+int ChosenDisplay() {
+  int wanted = Opts().display;
+  if (wanted == 0) return 0;
+  if (wanted > 0 && wanted < SDL_GetNumVideoDisplays()) return wanted;
+  static bool told = false;
+  if (!told) {
+    told = true;
+    std::fprintf(stderr, "zel16: there is no display %d; using display 0\n", wanted);
+  }
+  return 0;
+}
 void SetWindowCreationHook(WindowCreationHook hook) { Opts().beforeWindow = hook; }
 void RunWindowCreationHook() {
   if (Opts().beforeWindow) Opts().beforeWindow();
@@ -117,12 +133,24 @@ SDL_Window* MakeSdlWindow(const WindowObject& window) {
     }
   }
   RunWindowCreationHook();
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  // High-DPI surfaces get their full pixel count; the device presents into the drawable's
+  // pixel size, which may then be larger than the window's size in points.
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (IsPopup(window.style)) flags |= SDL_WINDOW_BORDERLESS;
   if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   RECT insets = FrameInsets(window.style, window.exStyle);
-  return SDL_CreateWindow(window.title.c_str(), window.rect.left + insets.left,
-                          window.rect.top + insets.top, width, height, flags);
+  // Window positions count from the chosen display's corner; a desktop-size full-screen
+  // window covers the display it is placed on.
+  SDL_Rect bounds{0, 0, 0, 0};
+  int display = ChosenDisplay();
+  if (display != 0 || (fullscreen && BorderlessFullscreen())) SDL_GetDisplayBounds(display, &bounds);
+  if (fullscreen && BorderlessFullscreen() && bounds.w > 0 && bounds.h > 0) {
+    // Made at the display's size, as not every window manager (or none) resizes a
+    // desktop-size full-screen window; the device fits its picture in with bars.
+    return SDL_CreateWindow(window.title.c_str(), bounds.x, bounds.y, bounds.w, bounds.h, flags);
+  }
+  return SDL_CreateWindow(window.title.c_str(), bounds.x + window.rect.left + insets.left,
+                          bounds.y + window.rect.top + insets.top, width, height, flags);
 }
 
 }  // namespace
@@ -275,7 +303,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CXSCREEN:
     case SM_CYSCREEN: {
       SDL_DisplayMode mode;
-      if (!EnsureSdlVideo() || SDL_GetCurrentDisplayMode(0, &mode) != 0) return 0;
+      if (!EnsureSdlVideo() || SDL_GetCurrentDisplayMode(ChosenDisplay(), &mode) != 0) return 0;
       return nIndex == SM_CXSCREEN ? mode.w : mode.h;
     }
     case SM_CYCAPTION:

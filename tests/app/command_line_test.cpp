@@ -90,4 +90,31 @@ TEST(CommandLine, BadInputGivesUsage) {
   }
 }
 
+TEST(CommandLine, ViewingOptionsDefaultOffAndParse) {
+  Parsed none = Parse({});
+  EXPECT_FALSE(none.options.noVsync || none.options.mute || none.options.borderless ||
+               none.options.listAudioDevices);
+  EXPECT_TRUE(none.options.audioDevice.empty());
+  EXPECT_EQ(none.options.display, 0);
+
+  Parsed p = Parse({"--no-vsync", "--mute", "--audio-device", "USB Audio, analog", "--borderless",
+                    "--display=1"});
+  ASSERT_EQ(p.outcome, ParseOutcome::Run) << p.err;
+  EXPECT_TRUE(p.options.noVsync);
+  EXPECT_TRUE(p.options.mute);
+  EXPECT_EQ(p.options.audioDevice, "USB Audio, analog");
+  EXPECT_TRUE(p.options.borderless);
+  EXPECT_EQ(p.options.display, 1);
+  EXPECT_TRUE(Parse({"--list-audio-devices"}).options.listAudioDevices);
+}
+
+TEST(CommandLine, BadViewingValuesAreRefused) {
+  EXPECT_EQ(Parse({"--display", "-1"}).outcome, ParseOutcome::Error);
+  EXPECT_EQ(Parse({"--display", "one"}).outcome, ParseOutcome::Error);
+  EXPECT_EQ(Parse({"--display", "64"}).outcome, ParseOutcome::Error);
+  EXPECT_EQ(Parse({"--audio-device", ""}).outcome, ParseOutcome::Error);
+  EXPECT_EQ(Parse({"--audio-device"}).outcome, ParseOutcome::Error);
+  EXPECT_EQ(Parse({"--mute=yes"}).outcome, ParseOutcome::Error);
+}
+
 }  // namespace

@@ -414,6 +414,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 void WINAPI ExitProcess(UINT uExitCode);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetTickCount(void);

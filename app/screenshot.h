@@ -1,0 +1,18 @@
+// F12 in the show: the frame on screen written as a PNG into the working directory, named
+// with its demo time ("zel16-012.345s.png"). Nothing else in the show changes.
+#pragma once
+
+#include <string>
+
+struct IDirect3DDevice9;
+
+// The folder screenshots go into (the working directory the program was started in, before
+// it moved to its data); empty: the working directory.
+void SetScreenshotFolder(const std::string& folder);
+
+// The file name for a frame at demo time `seconds`, to the millisecond.
+std::string ScreenshotName(float seconds);
+
+// Grabs the device's back buffer (the frame last presented) and writes it. Says on standard
+// error where it went or why it could not; false on failure.
+bool TakeScreenshot(IDirect3DDevice9* device, float seconds);

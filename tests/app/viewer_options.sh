@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The viewing options end to end, each run on its own virtual X server and driven with
+# xdotool: --list-audio-devices, an audio device that cannot be opened, --loop with Escape,
+# F12 screenshots and --borderless full screen. Usage: viewer_options.sh PATH/TO/zel16
+set -euo pipefail
+zel16=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export SDL_AUDIODRIVER=dummy
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+run_case() {
+  local name=$1 screen=$2 script=$3
+  echo "== $name"
+  mkdir -p "$work/$name"
+  if ! (cd "$work/$name" && timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "set -euo pipefail
+    zel16='$zel16'
+    $(declare -f wait_window finish png_size)
+    $script") >"$work/$name.log" 2>&1; then
+    fail "$name"
+    cat "$work/$name.log"
+  fi
+}
+
+wait_window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
+
+finish() {
+  local status=0
+  timeout 30 tail --pid="$1" -f /dev/null || { echo "still running"; kill "$1"; return 1; }
+  wait "$1" || status=$?
+  echo "exit status $status"
+  [ "$status" -eq "$2" ]
+}
+
+# png_size FILE: "WxH" from the PNG header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }
+
+echo "== list-audio-devices"
+"$zel16" --list-audio-devices >/dev/null || fail "list-audio-devices (status $?)"
+
+# A device that is not there: the show runs silent, says so once, and ends normally.
+run_case audio-device-missing 1280x1024 '
+  status=0; "$zel16" --no-setup --window 320x240 --batch --start 178.5 --audio-device "no such device" 2>err.txt || status=$?
+  cat err.txt
+  [ "$status" -eq 0 ]
+  [ "$(grep -c "cannot open the audio device" err.txt)" -eq 1 ]'
+
+# --loop: the show passes its end and goes on from the start until Escape.
+run_case loop-escape 1280x1024 '
+  "$zel16" --no-setup --window 320x240 --batch --start 178.5 --loop --mute & pid=$!
+  demo=$(wait_window "Zel 16")
+  sleep 3
+  kill -0 $pid
+  xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
+  finish $pid 0'
+
+# F12: the frame on screen as a PNG in the working directory, named with its demo time.
+run_case f12-screenshot 1280x1024 '
+  "$zel16" --no-setup --window 320x240 --batch --mute & pid=$!
+  demo=$(wait_window "Zel 16")
+  xdotool windowfocus --sync "$demo"; sleep 0.5; xdotool key F12; sleep 0.5
+  xdotool key Escape
+  finish $pid 0
+  shot=$(ls zel16-*s.png)
+  echo "$shot"
+  [[ "$shot" =~ ^zel16-[0-9]{3}\.[0-9]{3}s\.png$ ]]
+  [ "$(png_size "$shot")" = 320x240 ]'
+
+# --borderless: a mode the screen lacks needs no mode change; the window covers the screen
+# and the show keeps its own resolution (the screenshot is of the back buffer).
+run_case borderless 1280x1024 '
+  "$zel16" --no-setup --fullscreen 640x480 --borderless --batch --mute & pid=$!
+  demo=$(wait_window "Zel 16")
+  xwininfo -id "$demo" | grep -q "Width: 1280"
+  xwininfo -id "$demo" | grep -q "Height: 1024"
+  xdotool windowfocus --sync "$demo"; sleep 0.5; xdotool key F12; sleep 0.5
+  xdotool key Escape
+  finish $pid 0
+  [ "$(png_size zel16-*s.png)" = 640x480 ]'
+
+[ "$failures" -eq 0 ] && echo "all viewer option runs passed"
+exit "$failures"
