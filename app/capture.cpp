@@ -31,28 +31,28 @@ FrameRange CapToShow(FrameRange range, int fps) {
   return range;
 }
 
-CaptureSpec SpecFrom(const CommandLine& line) {
-  CaptureSpec spec;
-  spec.out = line.captureOut;
-  spec.fps = line.captureFps;
-  spec.width = line.frameWidth;
-  spec.height = line.frameHeight;
+CaptureSettings SpecFrom(const CommandLine& line) {
+  CaptureSettings settings;
+  settings.out = line.captureOut;
+  settings.fps = line.captureFps;
+  settings.width = line.frameWidth;
+  settings.height = line.frameHeight;
   // Clamped first, so that a far --from or --to costs no walk along the clock.
   const double to = std::min<double>(line.captureTo, kRangeLimit);
   if (line.captureFrom <= to)
-    spec.frames = CapToShow(FramesBetween(line.captureFrom, to, line.captureFps), line.captureFps);
-  spec.musicPath = kShowMusic;
-  return spec;
+    settings.frames = CapToShow(FramesBetween(line.captureFrom, to, line.captureFps), line.captureFps);
+  settings.musicPath = kShowMusic;
+  return settings;
 }
 
 // Draws, grabs and hands on every frame of the range. False with *error at the first failure.
-bool RenderFrames(const CaptureSpec& spec, OfflineShow& showRun, FrameSink& sink,
+bool RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, FrameSink& sink,
                   std::string* error) {
-  FrameClock clock(spec.fps);
-  ProgressBar progress(spec.frames.Count(), stderr);
+  FrameClock clock(settings.fps);
+  ProgressBar progress(settings.frames.Count(), stderr);
   std::vector<uint8_t> rgba;
   uint64_t done = 0;
-  for (uint64_t k = spec.frames.first; k <= spec.frames.last; ++k) {
+  for (uint64_t k = settings.frames.first; k <= settings.frames.last; ++k) {
     progress.Update(done);
     if (showRun.Draw(clock.TimeOf(k)) != show::FrameResult::Drawn || !showRun.Grab(&rgba)) {
       *error = "frame " + std::to_string(k) + " could not be drawn";
@@ -68,22 +68,22 @@ bool RenderFrames(const CaptureSpec& spec, OfflineShow& showRun, FrameSink& sink
 }  // namespace
 
 int RunCapture(const CommandLine& line) {
-  const CaptureSpec spec = SpecFrom(line);
-  if (spec.frames.empty) {
+  const CaptureSettings settings = SpecFrom(line);
+  if (settings.frames.empty) {
     Report("no frame of the show lies between --from and --to");
     return kExitBadRange;
   }
-  std::unique_ptr<FrameSink> sink = IsVideoOutput(spec.out) ? MakeVideoSink(spec) : MakePngSink(spec);
+  std::unique_ptr<FrameSink> sink = IsVideoOutput(settings.out) ? MakeVideoSink(settings) : MakePngSink(settings);
   OfflineShow showRun;
   std::string error, warning;
   int status = 0;
-  if (!showRun.Open(spec.width, spec.height, &error, &status)) {
+  if (!showRun.Open(settings.width, settings.height, &error, &status)) {
     Report(error);
     return status;
   }
   const bool begun = sink->Begin(&warning, &error);
   if (!warning.empty()) Report(warning);
-  if (!begun || !RenderFrames(spec, showRun, *sink, &error)) {
+  if (!begun || !RenderFrames(settings, showRun, *sink, &error)) {
     Report(error);
     std::string ignored;
     sink->Finish(&ignored);

@@ -16,31 +16,31 @@ constexpr const char* kSoundtrackName = "soundtrack.wav";
 
 class PngSink : public FrameSink {
  public:
-  explicit PngSink(const CaptureSpec& spec) : spec_(spec) {}
+  explicit PngSink(const CaptureSettings& settings) : settings_(settings) {}
 
   bool Begin(std::string* warning, std::string* error) override {
     std::error_code code;
-    std::filesystem::create_directories(spec_.out, code);
-    if (!std::filesystem::is_directory(spec_.out)) {
-      *error = "cannot make the directory " + spec_.out;
+    std::filesystem::create_directories(settings_.out, code);
+    if (!std::filesystem::is_directory(settings_.out)) {
+      *error = "cannot make the directory " + settings_.out;
       return false;
     }
-    const double end = static_cast<double>(spec_.frames.last + 1) / spec_.fps;
-    return WriteSoundtrack(Path(kSoundtrackName), spec_.musicPath, 0.0, end, warning, error);
+    const double end = static_cast<double>(settings_.frames.last + 1) / settings_.fps;
+    return WriteSoundtrack(Path(kSoundtrackName), settings_.musicPath, 0.0, end, warning, error);
   }
 
   bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) override {
-    return zel::d3d9::WritePng(Path(FrameFileName(k)), rgba, spec_.width, spec_.height, error);
+    return zel::d3d9::WritePng(Path(FrameFileName(k)), rgba, settings_.width, settings_.height, error);
   }
 
   bool Finish(std::string*) override { return true; }
 
  private:
   std::string Path(const std::string& name) const {
-    return (std::filesystem::path(spec_.out) / name).string();
+    return (std::filesystem::path(settings_.out) / name).string();
   }
 
-  CaptureSpec spec_;
+  CaptureSettings settings_;
 };
 
 }  // namespace
@@ -51,8 +51,8 @@ std::string FrameFileName(uint64_t k) {
   return name;
 }
 
-std::unique_ptr<FrameSink> MakePngSink(const CaptureSpec& spec) {
-  return std::make_unique<PngSink>(spec);
+std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings) {
+  return std::make_unique<PngSink>(settings);
 }
 
 }  // namespace capture

@@ -12,7 +12,7 @@
 
 namespace capture {
 
-struct CaptureSpec {
+struct CaptureSettings {
   std::string out;         // directory, or a .mp4/.mkv/.webm file
   int fps = 30;
   int width = 800, height = 600;  // pixels
@@ -38,7 +38,7 @@ bool IsVideoOutput(const std::string& out);
 // The numbered PNG file of frame k in `dir` ("frame_000059.png").
 std::string FrameFileName(uint64_t k);
 
-std::unique_ptr<FrameSink> MakePngSink(const CaptureSpec& spec);
-std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSpec& spec);
+std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings);
+std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings);
 
 }  // namespace capture

@@ -43,7 +43,7 @@ std::string TempWavPath() {
 
 class VideoSink : public FrameSink {
  public:
-  explicit VideoSink(const CaptureSpec& spec) : spec_(spec) {}
+  explicit VideoSink(const CaptureSettings& settings) : settings_(settings) {}
   ~VideoSink() override {
     encoder_.Finish();
     RemoveWav();
@@ -56,15 +56,15 @@ class VideoSink : public FrameSink {
                "to capture PNG files";
       return false;
     }
-    const double start = static_cast<double>(spec_.frames.first) / spec_.fps;
-    const double end = static_cast<double>(spec_.frames.last + 1) / spec_.fps;
+    const double start = static_cast<double>(settings_.frames.first) / settings_.fps;
+    const double end = static_cast<double>(settings_.frames.last + 1) / settings_.fps;
     wavPath_ = TempWavPath();
-    if (!WriteSoundtrack(wavPath_, spec_.musicPath, start, end, warning, error)) return false;
+    if (!WriteSoundtrack(wavPath_, settings_.musicPath, start, end, warning, error)) return false;
     return encoder_.Start(EncoderArgs(ffmpeg, end - start), error);
   }
 
   bool Put(uint64_t, const std::vector<uint8_t>& rgba, std::string* error) override {
-    const size_t pixels = static_cast<size_t>(spec_.width) * spec_.height;
+    const size_t pixels = static_cast<size_t>(settings_.width) * settings_.height;
     rgb_.resize(pixels * 3);
     for (size_t i = 0; i < pixels; ++i) {
       rgb_[3 * i] = rgba[4 * i];
@@ -80,7 +80,7 @@ class VideoSink : public FrameSink {
     const int status = encoder_.Finish();
     RemoveWav();
     if (status == 0) return true;
-    *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + spec_.out +
+    *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + settings_.out +
              " is incomplete";
     return false;
   }
@@ -92,14 +92,14 @@ class VideoSink : public FrameSink {
     std::vector<std::string> args = {
         ffmpeg, "-hide_banner", "-loglevel", "error", "-nostats", "-y",
         "-f", "rawvideo", "-pix_fmt", "rgb24",
-        "-video_size", std::to_string(spec_.width) + "x" + std::to_string(spec_.height),
-        "-framerate", std::to_string(spec_.fps), "-i", "-",
+        "-video_size", std::to_string(settings_.width) + "x" + std::to_string(settings_.height),
+        "-framerate", std::to_string(settings_.fps), "-i", "-",
         "-i", wavPath_, "-map", "0:v:0", "-map", "1:a:0",
         // 4:2:0 video needs even sides: an odd size gets one black row or column.
         "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"};
-    std::vector<std::string> codecs = CodecArgs(Extension(spec_.out));
+    std::vector<std::string> codecs = CodecArgs(Extension(settings_.out));
     args.insert(args.end(), codecs.begin(), codecs.end());
-    args.insert(args.end(), {"-t", duration, spec_.out});
+    args.insert(args.end(), {"-t", duration, settings_.out});
     return args;
   }
 
@@ -110,7 +110,7 @@ class VideoSink : public FrameSink {
     wavPath_.clear();
   }
 
-  CaptureSpec spec_;
+  CaptureSettings settings_;
   zel::crt::ChildProcess encoder_;
   std::string wavPath_;
   std::vector<uint8_t> rgb_;
@@ -123,8 +123,8 @@ bool IsVideoOutput(const std::string& out) {
   return ext == ".mp4" || ext == ".mkv" || ext == ".webm";
 }
 
-std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSpec& spec) {
-  return std::make_unique<VideoSink>(spec);
+std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings) {
+  return std::make_unique<VideoSink>(settings);
 }
 
 }  // namespace capture

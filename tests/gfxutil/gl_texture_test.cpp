@@ -63,12 +63,12 @@ TEST_F(GlTextureTest, EveryPictureOfTheShowLoads) {
 
 TEST_F(GlTextureTest, EachFormatPathDrawsItsColours) {
   // 2x2 pictures, one colour per quadrant, through 16-bit, palette and 24-bit bitmaps.
-  zeltest::BmpSpec b16;
+  zeltest::BmpFormat b16;
   b16.bpp = 16;  // red, green / blue, white in 5-5-5
-  zeltest::BmpSpec p8;
+  zeltest::BmpFormat p8;
   p8.bpp = 8;
   p8.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-  zeltest::BmpSpec rgb;
+  zeltest::BmpFormat rgb;
   rgb.bpp = 24;
   const std::vector<std::vector<BYTE>> files = {
       zeltest::MakeBmp(b16, 2, 2, {{0x00, 0x7C, 0xE0, 0x03}, {0x1F, 0x00, 0xFF, 0x7F}}),

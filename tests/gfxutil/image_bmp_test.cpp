@@ -8,7 +8,7 @@ namespace {
 
 using gfxutil::DecodeBmp;
 using gfxutil::Image;
-using zeltest::BmpSpec;
+using zeltest::BmpFormat;
 using zeltest::MakeBmp;
 
 uint32_t Argb(const Image &image, unsigned x, unsigned y) {
@@ -26,10 +26,10 @@ Image Decode(const std::vector<BYTE> &file) {
 const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808080};
 
 TEST(BmpIndexed, OneFourAndEightBitsThroughThePalette) {
-  BmpSpec spec;
-  spec.palette = {0x102030, 0xA0B0C0};
-  spec.bpp = 1;
-  Image one = Decode(MakeBmp(spec, 10, 2, {{0xA0, 0x40}, {0x00, 0x00}}));
+  BmpFormat bmpFormat;
+  bmpFormat.palette = {0x102030, 0xA0B0C0};
+  bmpFormat.bpp = 1;
+  Image one = Decode(MakeBmp(bmpFormat, 10, 2, {{0xA0, 0x40}, {0x00, 0x00}}));
   EXPECT_EQ(one.fileFormat, D3DFMT_P8);
   EXPECT_EQ(Argb(one, 0, 0), 0xFFA0B0C0u);
   EXPECT_EQ(Argb(one, 1, 0), 0xFF102030u);
@@ -37,15 +37,15 @@ TEST(BmpIndexed, OneFourAndEightBitsThroughThePalette) {
   EXPECT_EQ(Argb(one, 9, 0), 0xFFA0B0C0u);  // second byte, bit 6
   EXPECT_EQ(Argb(one, 9, 1), 0xFF102030u);
 
-  spec.bpp = 4;
-  spec.palette = kPalette;
-  Image four = Decode(MakeBmp(spec, 3, 1, {{0x12, 0x30}}));
+  bmpFormat.bpp = 4;
+  bmpFormat.palette = kPalette;
+  Image four = Decode(MakeBmp(bmpFormat, 3, 1, {{0x12, 0x30}}));
   EXPECT_EQ(Argb(four, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(Argb(four, 1, 0), 0xFF00FF00u);
   EXPECT_EQ(Argb(four, 2, 0), 0xFF0000FFu);
 
-  spec.bpp = 8;
-  Image eight = Decode(MakeBmp(spec, 2, 2, {{4, 5}, {1, 200}}));
+  bmpFormat.bpp = 8;
+  Image eight = Decode(MakeBmp(bmpFormat, 2, 2, {{4, 5}, {1, 200}}));
   EXPECT_EQ(Argb(eight, 0, 0), 0xFFFFFFFFu);
   EXPECT_EQ(Argb(eight, 1, 0), 0xFF808080u);
   EXPECT_EQ(Argb(eight, 0, 1), 0xFFFF0000u);
@@ -53,15 +53,15 @@ TEST(BmpIndexed, OneFourAndEightBitsThroughThePalette) {
 }
 
 TEST(BmpIndexed, TopDownAndCoreHeaders) {
-  BmpSpec spec;
-  spec.bpp = 8;
-  spec.palette = kPalette;
-  spec.topDown = true;
-  Image topDown = Decode(MakeBmp(spec, 1, 2, {{1}, {2}}));
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 8;
+  bmpFormat.palette = kPalette;
+  bmpFormat.topDown = true;
+  Image topDown = Decode(MakeBmp(bmpFormat, 1, 2, {{1}, {2}}));
   EXPECT_EQ(Argb(topDown, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(Argb(topDown, 0, 1), 0xFF00FF00u);
 
-  BmpSpec core;
+  BmpFormat core;
   core.headerBytes = 12;
   core.bpp = 8;
   core.palette = kPalette;  // three bytes per entry in a core file
@@ -79,14 +79,14 @@ TEST(BmpIndexed, TopDownAndCoreHeaders) {
 }
 
 TEST(BmpRle, Rle8RunsAbsoluteRunsDeltaAndEndOfLine) {
-  BmpSpec spec;
-  spec.bpp = 8;
-  spec.compression = 1;
-  spec.palette = kPalette;
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 8;
+  bmpFormat.compression = 1;
+  bmpFormat.palette = kPalette;
   // Bottom row: run of 2 x index 1, absolute 3 pixels (2,3,4) padded, end of line.
   // Next row: delta (+1, +0), one pixel of 5, end of bitmap.
   const std::vector<BYTE> rle = {2, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 1, 0, 1, 5, 0, 1};
-  Image image = Decode(MakeBmp(spec, 5, 2, {}, rle));
+  Image image = Decode(MakeBmp(bmpFormat, 5, 2, {}, rle));
   EXPECT_EQ(Argb(image, 0, 1), 0xFFFF0000u);
   EXPECT_EQ(Argb(image, 1, 1), 0xFFFF0000u);
   EXPECT_EQ(Argb(image, 2, 1), 0xFF00FF00u);
@@ -97,14 +97,14 @@ TEST(BmpRle, Rle8RunsAbsoluteRunsDeltaAndEndOfLine) {
 }
 
 TEST(BmpRle, Rle4NibblesAndOverlongRunsStayInside) {
-  BmpSpec spec;
-  spec.bpp = 4;
-  spec.compression = 2;
-  spec.palette = kPalette;
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 4;
+  bmpFormat.compression = 2;
+  bmpFormat.palette = kPalette;
   // Run of 3 alternating 1,2; absolute 3 nibbles (3,4,5) in 2 bytes; a run of 200 that
   // overflows the 4-pixel row and a delta far outside: both are dropped, not written.
   const std::vector<BYTE> rle = {3, 0x12, 0, 0, 0, 3, 0x34, 0x50, 200, 0x11, 0, 2, 250, 250, 1, 0x22, 0, 1};
-  Image image = Decode(MakeBmp(spec, 4, 2, {}, rle));
+  Image image = Decode(MakeBmp(bmpFormat, 4, 2, {}, rle));
   EXPECT_EQ(Argb(image, 0, 1), 0xFFFF0000u);
   EXPECT_EQ(Argb(image, 1, 1), 0xFF00FF00u);
   EXPECT_EQ(Argb(image, 2, 1), 0xFFFF0000u);
@@ -116,61 +116,61 @@ TEST(BmpRle, Rle4NibblesAndOverlongRunsStayInside) {
 }
 
 TEST(BmpTrueColour, SixteenBitsPlainAndWithMasks) {
-  BmpSpec spec;
-  spec.bpp = 16;
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 16;
   // 5-5-5: red 31, green 0, blue 16 -> 0x7C10.
-  Image plain = Decode(MakeBmp(spec, 1, 1, {{0x10, 0x7C}}));
+  Image plain = Decode(MakeBmp(bmpFormat, 1, 1, {{0x10, 0x7C}}));
   EXPECT_EQ(plain.fileFormat, D3DFMT_X1R5G5B5);
   EXPECT_EQ(Argb(plain, 0, 0), 0xFFFF0084u);  // 16 of 31 widens to 132
 
-  spec.compression = 3;
-  spec.masks[0] = 0xF800;
-  spec.masks[1] = 0x07E0;
-  spec.masks[2] = 0x001F;
-  Image rgb565 = Decode(MakeBmp(spec, 1, 1, {{0xE0, 0x07}}));  // all green
+  bmpFormat.compression = 3;
+  bmpFormat.masks[0] = 0xF800;
+  bmpFormat.masks[1] = 0x07E0;
+  bmpFormat.masks[2] = 0x001F;
+  Image rgb565 = Decode(MakeBmp(bmpFormat, 1, 1, {{0xE0, 0x07}}));  // all green
   EXPECT_EQ(rgb565.fileFormat, D3DFMT_R5G6B5);
   EXPECT_EQ(Argb(rgb565, 0, 0), 0xFF00FF00u);
 
-  spec.headerBytes = 108;
-  spec.masks[0] = 0x0F00;
-  spec.masks[1] = 0x00F0;
-  spec.masks[2] = 0x000F;
-  spec.masks[3] = 0xF000;
-  Image argb4444 = Decode(MakeBmp(spec, 1, 1, {{0x5F, 0x8A}}));
+  bmpFormat.headerBytes = 108;
+  bmpFormat.masks[0] = 0x0F00;
+  bmpFormat.masks[1] = 0x00F0;
+  bmpFormat.masks[2] = 0x000F;
+  bmpFormat.masks[3] = 0xF000;
+  Image argb4444 = Decode(MakeBmp(bmpFormat, 1, 1, {{0x5F, 0x8A}}));
   EXPECT_EQ(argb4444.fileFormat, D3DFMT_A4R4G4B4);
   EXPECT_EQ(Argb(argb4444, 0, 0), 0x88AA55FFu);
 }
 
 TEST(BmpTrueColour, TwentyFourAndThirtyTwoBits) {
-  BmpSpec spec;
-  spec.bpp = 24;
-  Image rgb = Decode(MakeBmp(spec, 3, 2, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}}));
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 24;
+  Image rgb = Decode(MakeBmp(bmpFormat, 3, 2, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}}));
   EXPECT_EQ(rgb.fileFormat, D3DFMT_R8G8B8);
   EXPECT_EQ(Argb(rgb, 0, 0), 0xFF030201u);
   EXPECT_EQ(Argb(rgb, 2, 0), 0xFF090807u);
   EXPECT_EQ(Argb(rgb, 2, 1), 0xFF121110u);  // rows are padded to 12 bytes
 
-  spec.bpp = 32;
-  Image xrgb = Decode(MakeBmp(spec, 1, 1, {{0x10, 0x20, 0x30, 0x00}}));
+  bmpFormat.bpp = 32;
+  Image xrgb = Decode(MakeBmp(bmpFormat, 1, 1, {{0x10, 0x20, 0x30, 0x00}}));
   EXPECT_EQ(xrgb.fileFormat, D3DFMT_X8R8G8B8);
   EXPECT_EQ(Argb(xrgb, 0, 0), 0xFF302010u);  // the unused byte does not become alpha
 }
 
 TEST(BmpTrueColour, AlphaMasksInEveryHeaderKind) {
   for (uint32_t headerBytes : {40u, 56u, 108u, 124u}) {
-    BmpSpec spec;
-    spec.headerBytes = headerBytes;
-    spec.bpp = 32;
-    spec.compression = headerBytes == 40 ? 6 : 3;  // a 40-byte header carries alpha only with ALPHABITFIELDS
-    spec.masks[0] = 0x00FF0000;
-    spec.masks[1] = 0x0000FF00;
-    spec.masks[2] = 0x000000FF;
-    spec.masks[3] = 0xFF000000;
-    Image image = Decode(MakeBmp(spec, 1, 1, {{0x10, 0x20, 0x30, 0x40}}));
+    BmpFormat bmpFormat;
+    bmpFormat.headerBytes = headerBytes;
+    bmpFormat.bpp = 32;
+    bmpFormat.compression = headerBytes == 40 ? 6 : 3;  // a 40-byte header carries alpha only with ALPHABITFIELDS
+    bmpFormat.masks[0] = 0x00FF0000;
+    bmpFormat.masks[1] = 0x0000FF00;
+    bmpFormat.masks[2] = 0x000000FF;
+    bmpFormat.masks[3] = 0xFF000000;
+    Image image = Decode(MakeBmp(bmpFormat, 1, 1, {{0x10, 0x20, 0x30, 0x40}}));
     EXPECT_EQ(image.fileFormat, D3DFMT_A8R8G8B8) << headerBytes;
     EXPECT_EQ(Argb(image, 0, 0), 0x40302010u) << headerBytes;
   }
-  BmpSpec noAlpha;
+  BmpFormat noAlpha;
   noAlpha.headerBytes = 52;
   noAlpha.bpp = 32;
   noAlpha.compression = 3;
@@ -188,10 +188,10 @@ HRESULT DecodeCode(const std::vector<BYTE> &file) {
 }
 
 TEST(BmpFailures, BadHeadersAndDataAreRefused) {
-  BmpSpec spec;
-  spec.bpp = 8;
-  spec.palette = kPalette;
-  const std::vector<BYTE> good = MakeBmp(spec, 2, 2, {{1, 2}, {3, 4}});
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 8;
+  bmpFormat.palette = kPalette;
+  const std::vector<BYTE> good = MakeBmp(bmpFormat, 2, 2, {{1, 2}, {3, 4}});
   ASSERT_EQ(DecodeCode(good), S_OK);
 
   auto patched = [&](size_t at, uint32_t value, int bytes) {
@@ -218,33 +218,33 @@ TEST(BmpFailures, BadHeadersAndDataAreRefused) {
 }
 
 TEST(BmpFailures, NonContiguousOrOverlappingMasks) {
-  BmpSpec spec;
-  spec.bpp = 16;
-  spec.compression = 3;
-  spec.masks[0] = 0xF00F;
-  spec.masks[1] = 0x00F0;
-  spec.masks[2] = 0x0F00;
-  EXPECT_EQ(DecodeCode(MakeBmp(spec, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
-  spec.masks[0] = 0xFF00;
-  spec.masks[1] = 0x0FF0;
-  spec.masks[2] = 0x000F;
-  EXPECT_EQ(DecodeCode(MakeBmp(spec, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
-  spec.masks[0] = 0x1F0000;  // wider than a 16-bit pixel
-  spec.masks[1] = 0x07E0;
-  EXPECT_EQ(DecodeCode(MakeBmp(spec, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
+  BmpFormat bmpFormat;
+  bmpFormat.bpp = 16;
+  bmpFormat.compression = 3;
+  bmpFormat.masks[0] = 0xF00F;
+  bmpFormat.masks[1] = 0x00F0;
+  bmpFormat.masks[2] = 0x0F00;
+  EXPECT_EQ(DecodeCode(MakeBmp(bmpFormat, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
+  bmpFormat.masks[0] = 0xFF00;
+  bmpFormat.masks[1] = 0x0FF0;
+  bmpFormat.masks[2] = 0x000F;
+  EXPECT_EQ(DecodeCode(MakeBmp(bmpFormat, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
+  bmpFormat.masks[0] = 0x1F0000;  // wider than a 16-bit pixel
+  bmpFormat.masks[1] = 0x07E0;
+  EXPECT_EQ(DecodeCode(MakeBmp(bmpFormat, 1, 1, {{0, 0}})), gfxutil::kInvalidData);
 }
 
 // Every proper prefix of a valid file is refused; none is read past its end (the
 // prefixes live in exactly-sized buffers so a sanitizer build catches any overrun).
 TEST(BmpFailures, EveryTruncationIsAnError) {
-  BmpSpec indexed;
+  BmpFormat indexed;
   indexed.bpp = 4;
   indexed.palette = kPalette;
-  BmpSpec rle;
+  BmpFormat rle;
   rle.bpp = 8;
   rle.compression = 1;
   rle.palette = kPalette;
-  BmpSpec masked;
+  BmpFormat masked;
   masked.bpp = 32;
   masked.compression = 6;
   masked.masks[0] = 0xFF0000;

@@ -48,36 +48,36 @@ std::vector<BYTE> MakeJpeg(unsigned width, unsigned height, int components, bool
   return bytes;
 }
 
-std::vector<BYTE> MakeBmp(const BmpSpec &spec, int32_t width, int32_t height,
+std::vector<BYTE> MakeBmp(const BmpFormat &bmpFormat, int32_t width, int32_t height,
                           const std::vector<std::vector<BYTE>> &rows, const std::vector<BYTE> &rle) {
   std::vector<BYTE> header;
-  const bool core = spec.headerBytes == 12;
-  Put32(&header, spec.headerBytes);
+  const bool core = bmpFormat.headerBytes == 12;
+  Put32(&header, bmpFormat.headerBytes);
   if (core) {
     Put16(&header, static_cast<uint16_t>(width));
     Put16(&header, static_cast<uint16_t>(height));
     Put16(&header, 1);
-    Put16(&header, spec.bpp);
+    Put16(&header, bmpFormat.bpp);
   } else {
     Put32(&header, static_cast<uint32_t>(width));
-    Put32(&header, static_cast<uint32_t>(spec.topDown ? -height : height));
+    Put32(&header, static_cast<uint32_t>(bmpFormat.topDown ? -height : height));
     Put16(&header, 1);
-    Put16(&header, spec.bpp);
-    Put32(&header, spec.compression);
+    Put16(&header, bmpFormat.bpp);
+    Put32(&header, bmpFormat.compression);
     Put32(&header, 0);  // image size: may be 0 for BI_RGB
     Put32(&header, 2835);
     Put32(&header, 2835);
-    Put32(&header, static_cast<uint32_t>(spec.palette.size()));
+    Put32(&header, static_cast<uint32_t>(bmpFormat.palette.size()));
     Put32(&header, 0);
-    const bool masked = spec.compression == 3 || spec.compression == 6;
-    if (spec.headerBytes > 40) {
-      for (int i = 0; i < (spec.headerBytes >= 56 ? 4 : 3); ++i) Put32(&header, masked ? spec.masks[i] : 0);
+    const bool masked = bmpFormat.compression == 3 || bmpFormat.compression == 6;
+    if (bmpFormat.headerBytes > 40) {
+      for (int i = 0; i < (bmpFormat.headerBytes >= 56 ? 4 : 3); ++i) Put32(&header, masked ? bmpFormat.masks[i] : 0);
     } else if (masked) {
-      for (int i = 0; i < (spec.compression == 6 ? 4 : 3); ++i) Put32(&header, spec.masks[i]);
+      for (int i = 0; i < (bmpFormat.compression == 6 ? 4 : 3); ++i) Put32(&header, bmpFormat.masks[i]);
     }
-    while (header.size() < spec.headerBytes) header.push_back(0);  // colour space fields
+    while (header.size() < bmpFormat.headerBytes) header.push_back(0);  // colour space fields
   }
-  for (uint32_t entry : spec.palette) {
+  for (uint32_t entry : bmpFormat.palette) {
     header.push_back(static_cast<BYTE>(entry));
     header.push_back(static_cast<BYTE>(entry >> 8));
     header.push_back(static_cast<BYTE>(entry >> 16));
@@ -85,12 +85,12 @@ std::vector<BYTE> MakeBmp(const BmpSpec &spec, int32_t width, int32_t height,
   }
 
   std::vector<BYTE> pixels;
-  if (spec.compression == 1 || spec.compression == 2) {
+  if (bmpFormat.compression == 1 || bmpFormat.compression == 2) {
     pixels = rle;
   } else {
-    const size_t stride = ((static_cast<size_t>(width) * spec.bpp + 31) / 32) * 4;
+    const size_t stride = ((static_cast<size_t>(width) * bmpFormat.bpp + 31) / 32) * 4;
     for (size_t i = 0; i < rows.size(); ++i) {
-      std::vector<BYTE> row = rows[spec.topDown ? i : rows.size() - 1 - i];
+      std::vector<BYTE> row = rows[bmpFormat.topDown ? i : rows.size() - 1 - i];
       row.resize(stride, 0);
       pixels.insert(pixels.end(), row.begin(), row.end());
     }

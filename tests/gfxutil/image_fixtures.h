@@ -15,7 +15,7 @@ namespace zeltest {
 std::vector<BYTE> MakeJpeg(unsigned width, unsigned height, int components, bool progressive, BYTE r = 200,
                            BYTE g = 100, BYTE b = 50);
 
-struct BmpSpec {
+struct BmpFormat {
   uint32_t headerBytes = 40;   // 12 (core), 40, 52, 56, 108 or 124
   uint16_t bpp = 24;
   uint32_t compression = 0;    // BI_RGB
@@ -26,7 +26,7 @@ struct BmpSpec {
 
 // rows: unpadded pixel bytes of each row, top row first (the builder pads to 4 bytes and
 // orders them bottom-up unless topDown). For RLE the rows are ignored and rle is stored.
-std::vector<BYTE> MakeBmp(const BmpSpec &spec, int32_t width, int32_t height,
+std::vector<BYTE> MakeBmp(const BmpFormat &bmpFormat, int32_t width, int32_t height,
                           const std::vector<std::vector<BYTE>> &rows, const std::vector<BYTE> &rle = {});
 
 // Writes bytes under the test's temporary folder and returns the path.

@@ -134,9 +134,9 @@ TEST(JpegDecoder, TruncatedAndCorruptedFiles) {
 
 TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
   FakeDevice device;
-  zeltest::BmpSpec spec;
-  spec.bpp = 16;  // 5-5-5 stays 5-5-5 on the texture, bit for bit
-  FakeTexture *t = Load(device, zeltest::MakeBmp(spec, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16.bmp");
+  zeltest::BmpFormat bmpFormat;
+  bmpFormat.bpp = 16;  // 5-5-5 stays 5-5-5 on the texture, bit for bit
+  FakeTexture *t = Load(device, zeltest::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16.bmp");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->format, D3DFMT_X1R5G5B5);
   EXPECT_EQ(t->levels[0].bits[0] | (t->levels[0].bits[1] << 8), 0xFC10);
@@ -144,14 +144,14 @@ TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
   t->Release();
 
   device.unsupportedFormats = {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5};
-  t = Load(device, zeltest::MakeBmp(spec, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16b.bmp");
+  t = Load(device, zeltest::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16b.bmp");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFFFF0084u);
   EXPECT_EQ(t->Pixel32(1, 0, 0), 0xFF808042u);  // 1x1 level: the box average of both
   t->Release();
 
-  zeltest::BmpSpec palette;
+  zeltest::BmpFormat palette;
   palette.bpp = 8;
   palette.palette = {0x000000, 0x123456};
   t = Load(device, zeltest::MakeBmp(palette, 1, 1, {{1}}), "p8.bmp");
@@ -160,7 +160,7 @@ TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
   EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFF123456u);
   t->Release();
 
-  zeltest::BmpSpec alpha;
+  zeltest::BmpFormat alpha;
   alpha.headerBytes = 124;
   alpha.bpp = 32;
   alpha.compression = 3;

@@ -27,9 +27,9 @@ TEST(ToolTex, DescribesTheTextureALoadWouldMake) {
                                         "\"levels\":9,\"format\":\"D3DFMT_X8R8G8B8\"}\n");
   EXPECT_EQ(status, 0);
 
-  zeltest::BmpSpec spec;
-  spec.bpp = 16;
-  const std::string bmp = zeltest::WriteTempFile("tool.bmp", zeltest::MakeBmp(spec, 3, 1, {{0, 0, 0, 0, 0, 0}}));
+  zeltest::BmpFormat bmpFormat;
+  bmpFormat.bpp = 16;
+  const std::string bmp = zeltest::WriteTempFile("tool.bmp", zeltest::MakeBmp(bmpFormat, 3, 1, {{0, 0, 0, 0, 0, 0}}));
   EXPECT_NE(RunTool(bmp + " --max-size 2", &status).find("\"width\":2,\"height\":1,\"levels\":2,"
                                                           "\"format\":\"D3DFMT_X1R5G5B5\""),
             std::string::npos);

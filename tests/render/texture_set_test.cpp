@@ -14,9 +14,9 @@ using zeltest::FakeDevice;
 TEST(TextureSet, FailedFilesLeaveEmptySlotsWithoutShiftingTheOthers) {
   FakeDevice device;
   const std::string jpeg = zeltest::WriteTempFile("set_a.jpg", zeltest::MakeJpeg(8, 8, 3, false));
-  zeltest::BmpSpec spec;
-  spec.bpp = 24;
-  const std::string bmp = zeltest::WriteTempFile("set_b.bmp", zeltest::MakeBmp(spec, 1, 1, {{1, 2, 3}}));
+  zeltest::BmpFormat bmpFormat;
+  bmpFormat.bpp = 24;
+  const std::string bmp = zeltest::WriteTempFile("set_b.bmp", zeltest::MakeBmp(bmpFormat, 1, 1, {{1, 2, 3}}));
   const std::string broken = zeltest::WriteTempFile("set_c.jpg", {0xFF, 0xD8, 0xFF});
   const char *const files[5] = {"missing.jpg", jpeg.c_str(), broken.c_str(), bmp.c_str(), "missing2.jpg"};
 
