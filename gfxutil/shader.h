@@ -8,8 +8,12 @@
 #define D3DXSHADER_DEBUG (1 << 0)
 #define D3DXSHADER_SKIPVALIDATION (1 << 1)
 
+#ifndef _FACDD  // the SDK's ddraw.h defines these too
 #define _FACDD 0x876
+#endif
+#ifndef MAKE_DDHRESULT
 #define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+#endif
 #define D3DXERR_INVALIDDATA MAKE_DDHRESULT(2905)
 
 struct ID3DXBuffer : public IUnknown {
