@@ -16,9 +16,17 @@ GLuint MakeBuffer(const BufferMemory &memory) {
   return buffer;
 }
 
-void UploadRange(GLuint buffer, const BufferMemory &memory, UINT begin, UINT end) {
-  glBindBuffer(GL_COPY_WRITE_BUFFER, buffer);
-  glBufferSubData(GL_COPY_WRITE_BUFFER, begin, end - begin, memory.Data() + begin);
+// Ends a lock of either buffer kind: only the bytes the lock could have changed go to GL.
+HRESULT UnlockAndUpload(GlDevice *device, GLuint buffer, BufferMemory &memory) {
+  bool changed;
+  UINT begin, end;
+  HRESULT hr = memory.Unlock(&changed, &begin, &end);
+  if (changed) {
+    device->MakeCurrent();
+    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer);
+    glBufferSubData(GL_COPY_WRITE_BUFFER, begin, end - begin, memory.Data() + begin);
+  }
+  return hr;
 }
 
 }  // namespace
@@ -40,16 +48,7 @@ GlVertexBuffer::~GlVertexBuffer() {
 
 HRESULT GlVertexBuffer::Lock(UINT offset, UINT size, void **data, DWORD) { return memory_.Lock(offset, size, data); }
 
-HRESULT GlVertexBuffer::Unlock() {
-  bool changed;
-  UINT begin, end;
-  HRESULT hr = memory_.Unlock(&changed, &begin, &end);
-  if (changed) {
-    owner_.Device()->MakeCurrent();
-    UploadRange(buffer_, memory_, begin, end);
-  }
-  return hr;
-}
+HRESULT GlVertexBuffer::Unlock() { return UnlockAndUpload(owner_.Device(), buffer_, memory_); }
 
 HRESULT GlVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
@@ -73,16 +72,7 @@ GlIndexBuffer::~GlIndexBuffer() {
 
 HRESULT GlIndexBuffer::Lock(UINT offset, UINT size, void **data, DWORD) { return memory_.Lock(offset, size, data); }
 
-HRESULT GlIndexBuffer::Unlock() {
-  bool changed;
-  UINT begin, end;
-  HRESULT hr = memory_.Unlock(&changed, &begin, &end);
-  if (changed) {
-    owner_.Device()->MakeCurrent();
-    UploadRange(buffer_, memory_, begin, end);
-  }
-  return hr;
-}
+HRESULT GlIndexBuffer::Unlock() { return UnlockAndUpload(owner_.Device(), buffer_, memory_); }
 
 HRESULT GlIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC *desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
