@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Failure drills: the built program on a broken setup, each with its documented outcome and
-# never a crash or a hang. Usage: drills.sh CASE PATH/TO/zel16 PATH/TO/Data
+# never a crash or a hang. Usage: drills.sh CASE PATH/TO/zel16 PATH/TO/Data [PATH/TO/x11_close_request]
 #   missing-models | missing-textures | missing-shader | missing-music  (each file in turn)
-#   no-display | no-audio | fullscreen-refused | escape-held
+#   no-display | no-audio | fullscreen-refused | fullscreen-refused-yes | escape-held
+#   closed-while-loading (needs x11_close_request)
 set -uo pipefail
 drill=$1
 zel16=$(realpath "$2")
 data=$(realpath "$3")
+close_request=${4:+$(realpath "$4")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -103,6 +105,50 @@ case "$drill" in
        ! grep -q '^ERROR: Total error. Shutting down.$' "$work/err.txt"; then
       fail "refused full-screen mode: status $status"
     fi ;;
+  fullscreen-refused-yes)
+    # The same refused mode with a viewer at the real message box (no --batch): box 1 is
+    # answered Yes with its mnemonic, and the show goes on in a window: 800 pixels wide,
+    # centred on the 1024-pixel screen ((1024 - 800) / 2 = 112), its height 600 less the
+    # caption of 19 (the run had decided on full-screen, so no caption allowance was added).
+    # Escape in the window ends it with status 0; box 2 never shows.
+    status=0
+    on_xvfb 1024x768 bash -c '
+      "$0" --no-setup --fullscreen 800x600 --data "$1" & pid=$!
+      box=$(timeout 30 xdotool search --sync --onlyvisible --name "^ERROR\$" | head -1)
+      [ -n "$box" ] || { kill $pid; exit 125; }
+      xdotool windowfocus --sync "$box"; sleep 0.3; xdotool key alt+y
+      demo=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zel 16\$" | head -1)
+      [ -n "$demo" ] || { kill $pid; exit 126; }
+      xwininfo -id "$demo" | grep -E "Absolute upper-left X|Width|Height"
+      xwininfo -id "$demo" | grep -q "Absolute upper-left X: *112\$" || { kill $pid; exit 127; }
+      xwininfo -id "$demo" | grep -q "Width: 800\$" || { kill $pid; exit 127; }
+      xwininfo -id "$demo" | grep -q "Height: 581\$" || { kill $pid; exit 127; }
+      xdotool search --onlyvisible --name "^ERROR\$" && { kill $pid; exit 123; }
+      xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
+      timeout 60 tail --pid=$pid -f /dev/null || { kill $pid; exit 124; }
+      wait $pid' "$zel16" "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+    cat "$work/out.txt" "$work/err.txt"
+    if [ "$status" -ne 0 ]; then fail "refused full-screen mode, answered Yes: status $status"
+    else echo "ok: refused full-screen mode, answered Yes: window mode, status 0"; fi ;;
+  closed-while-loading)
+    # A window manager's close request (WM_DELETE_WINDOW) sent the moment the demo window
+    # shows, while the device is made and the scenes load. The request waits in the queue;
+    # the loop takes it first and the show ends through its teardown, status 0, long before
+    # the 179 s the real-time show would otherwise run.
+    [ -x "$close_request" ] || { echo "closed-while-loading needs x11_close_request"; exit 2; }
+    status=0
+    on_xvfb 1280x1024 bash -c '
+      start=$(date +%s%N)
+      "$0" --no-setup --window 320x240 --batch --data "$1" & pid=$!
+      "$2" "Zel 16" 60 || { kill $pid; exit 125; }
+      echo "close request sent after $(( ($(date +%s%N) - start) / 1000000 )) ms"
+      timeout 60 tail --pid=$pid -f /dev/null || { kill $pid; exit 124; }
+      echo "ended after $(( ($(date +%s%N) - start) / 1000000 )) ms"
+      wait $pid' "$zel16" "$(dirname "$data")" "$close_request" \
+      >"$work/out.txt" 2>"$work/err.txt" || status=$?
+    cat "$work/out.txt" "$work/err.txt"
+    if [ "$status" -ne 0 ]; then fail "window closed while loading: status $status"
+    else echo "ok: window closed while loading: status 0"; fi ;;
   escape-held)
     # Escape pressed as soon as the window shows, while the scenes load, and held: the key
     # waits in the queue and the show ends on its first frame, status 0 (the real-time show
