@@ -2,7 +2,9 @@
 // the next absolute deadline and then calls the callback once for every deadline that has
 // passed, so after n elapsed periods the callback has run n times even when the thread woke
 // late. timeKillEvent stops the thread and joins it; timers still running when the process
-// ends are stopped and joined by the registry's destructor.
+// ends are stopped and joined by the registry's destructor. The thread shares ownership of
+// its timer, so a timer killed from its own callback (whose thread cannot be joined and is
+// detached) is freed when that thread returns.
 #include <mmsystem.h>
 
 #include <atomic>
@@ -29,7 +31,7 @@ struct Timer {
   std::thread thread;
 };
 
-void RunTimer(Timer* timer, Clock::time_point start) {
+void RunTimer(std::shared_ptr<Timer> timer, Clock::time_point start) {
   TimerSchedule schedule(start, std::chrono::milliseconds(timer->period));
   uint64_t delivered = 0;
   std::unique_lock<std::mutex> lock(timer->mutex);
@@ -51,55 +53,51 @@ void RunTimer(Timer* timer, Clock::time_point start) {
 class Registry {
  public:
   ~Registry() {
-    std::map<UINT, std::unique_ptr<Timer>> left;
+    std::map<UINT, std::shared_ptr<Timer>> left;
     {
       std::lock_guard<std::mutex> guard(mutex_);
       left.swap(timers_);
     }
-    for (auto& [id, timer] : left)
-      if (!Stop(*timer)) (void)timer.release();
+    for (auto& [id, timer] : left) Stop(*timer);
   }
 
-  UINT Add(std::unique_ptr<Timer> timer) {
+  UINT Add(std::shared_ptr<Timer> timer) {
     std::lock_guard<std::mutex> guard(mutex_);
     UINT id = nextId_++;
     if (nextId_ == 0) nextId_ = 1;  // 0 is the failure value of timeSetEvent
     timer->id = id;
-    Timer* raw = timer.get();
-    timers_[id] = std::move(timer);
-    raw->thread = std::thread(RunTimer, raw, Clock::now());
+    timers_[id] = timer;
+    timer->thread = std::thread(RunTimer, timer, Clock::now());
     return id;
   }
 
-  std::unique_ptr<Timer> Remove(UINT id) {
+  std::shared_ptr<Timer> Remove(UINT id) {
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = timers_.find(id);
     if (it == timers_.end()) return nullptr;
-    std::unique_ptr<Timer> timer = std::move(it->second);
+    std::shared_ptr<Timer> timer = std::move(it->second);
     timers_.erase(it);
     return timer;
   }
 
-  // Returns false when the timer's own thread asked (it cannot join itself and is detached).
-  static bool Stop(Timer& timer) {
+  // A timer's own thread cannot join itself: asked from there, the thread is detached and
+  // ends on its own, holding its share of the timer until it returns.
+  static void Stop(Timer& timer) {
     {
       std::lock_guard<std::mutex> guard(timer.mutex);
       timer.stop = true;
     }
     timer.wake.notify_all();
-    if (!timer.thread.joinable()) return true;
-    // A callback that kills its own timer cannot join itself; the thread ends on its own.
-    if (timer.thread.get_id() == std::this_thread::get_id()) {
+    if (!timer.thread.joinable()) return;
+    if (timer.thread.get_id() == std::this_thread::get_id())
       timer.thread.detach();
-      return false;
-    }
-    timer.thread.join();
-    return true;
+    else
+      timer.thread.join();
   }
 
  private:
   std::mutex mutex_;
-  std::map<UINT, std::unique_ptr<Timer>> timers_;
+  std::map<UINT, std::shared_ptr<Timer>> timers_;
   UINT nextId_ = 1;
 };
 
@@ -119,7 +117,7 @@ MMRESULT WINAPI timeSetEvent(UINT uDelay, UINT uResolution, LPTIMECALLBACK fptc,
                              UINT fuEvent) {
   // The resolution is a hint; the thread always aims at the exact deadline.
   if (uDelay == 0 || fptc == nullptr) return 0;
-  auto timer = std::make_unique<Timer>();
+  auto timer = std::make_shared<Timer>();
   timer->period = uDelay;
   timer->callback = fptc;
   timer->user = dwUser;
@@ -128,11 +126,9 @@ MMRESULT WINAPI timeSetEvent(UINT uDelay, UINT uResolution, LPTIMECALLBACK fptc,
 }
 
 MMRESULT WINAPI timeKillEvent(UINT uTimerID) {
-  std::unique_ptr<Timer> timer = Timers().Remove(uTimerID);
+  std::shared_ptr<Timer> timer = Timers().Remove(uTimerID);
   if (!timer) return MMSYSERR_INVALPARAM;
-  // Killed from its own callback: the detached thread still reads the object as it returns,
-  // so the object is left alive (one small record per such timer).
-  if (!Registry::Stop(*timer)) (void)timer.release();
+  Registry::Stop(*timer);
   return TIMERR_NOERROR;
 }
 

@@ -53,8 +53,10 @@ class OutputWatcher {
     in.seekg(static_cast<std::streamoff>(samples_.size() * 2));
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const size_t old = samples_.size();
-    samples_.resize(old + bytes.size() / 2);
-    std::memcpy(samples_.data() + old, bytes.data(), (samples_.size() - old) * 2);
+    const size_t added = bytes.size() / 2;
+    if (added == 0) return;  // nothing new (and an empty vector's data() may be null)
+    samples_.resize(old + added);
+    std::memcpy(samples_.data() + old, bytes.data(), added * 2);
     if (!sounded_ && FirstLoudSample(samples_, 0) != std::string::npos) sounded_ = Clock::now();
   }
   // Samples written since the first sound, or 0 before it.

@@ -128,7 +128,8 @@ std::vector<int16_t> ReadRaw16(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<int16_t> samples(bytes.size() / 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  // An empty file: no copy (an empty vector's data() may be null, and memcpy takes none).
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 
