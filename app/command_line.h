@@ -33,7 +33,10 @@ struct CommandLine {
 
   // --capture OUT: render the show offline into OUT (a directory, or a .mp4/.mkv/.webm file).
   std::string captureOut;
-  int captureFps = 0;               // frames per second of demo time; required with --capture
+  // Frames per second of demo time, captureFpsNum / captureFpsDen in lowest terms; required
+  // with --capture (0: not given).
+  unsigned captureFpsNum = 0;
+  unsigned captureFpsDen = 1;
   // (--size WxH sets the frame size above for a capture too)
   float captureFrom = 0.0f;         // demo time of the first frame, seconds
   float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
