@@ -8,14 +8,19 @@
 namespace capture {
 namespace {
 
-// Digits only, at most 7 of them (kMaxRateTerm has 7): false for anything else.
+// Digits only: false for anything else. More digits than kMaxRateTerm has read as a value
+// above it, without overflow.
 bool ParseTerm(const std::string& text, uint32_t* value) {
-  if (text.empty() || text.size() > 7) return false;
-  uint32_t v = 0;
-  for (char c : text) {
+  if (text.empty()) return false;
+  for (char c : text)
     if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint32_t>(c - '0');
+  const size_t start = std::min(text.find_first_not_of('0'), text.size());
+  if (text.size() - start > 7) {
+    *value = kMaxRateTerm + 1;
+    return true;
   }
+  uint32_t v = 0;
+  for (size_t i = start; i < text.size(); ++i) v = v * 10 + static_cast<uint32_t>(text[i] - '0');
   *value = v;
   return true;
 }

@@ -41,13 +41,20 @@ bool ParseInt(const std::string& text, long long& value) {
   return true;
 }
 
-bool ParseSeconds(const std::string& text, float& seconds) {
+bool ParseSeconds(const std::string& text, double& seconds) {
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return false;
   if (value < 0.0 || value > kMaxStartSeconds) return false;
+  seconds = value;
+  return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds) {
+  double value = 0.0;
+  if (!ParseSeconds(text, value)) return false;
   seconds = static_cast<float>(value);
   return true;
 }

@@ -68,9 +68,14 @@ TEST(CaptureTiming, RatesAreWholeTermsWithinBounds) {
   EXPECT_EQ(capture::FrameRateText(rate), "30");
   ASSERT_TRUE(parse("1000", &rate));
   ASSERT_TRUE(parse("1/1000000", &rate));
+  ASSERT_TRUE(parse("0030/01", &rate));
+  EXPECT_EQ(capture::FrameRateText(rate), "30");
   for (const char* bad : {"0", "0/1", "1/0", "-30", "+30", "29.97", "30/", "/30", "", "abc", "30/1/1",
                           "1001", "2001/2", "1000001/1001", "99999999999999999999", "30 "})
     EXPECT_FALSE(parse(bad, &rate)) << bad;
+  std::string why;
+  EXPECT_FALSE(capture::ParseFrameRate("4294967297/4294967296", &rate, &why));  // would wrap to 1/0
+  EXPECT_NE(why.find("at most 1000000"), std::string::npos) << why;
 }
 
 TEST(CaptureTiming, MusicStartsOnTheTickTheClockFirstReadsSix) {
@@ -203,8 +208,8 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   EXPECT_EQ(ntsc.captureFpsDen, 1001u);
   EXPECT_EQ(line.frameWidth, 160);
   EXPECT_EQ(line.frameHeight, 120);
-  EXPECT_FLOAT_EQ(line.captureFrom, 5.9f);
-  EXPECT_FLOAT_EQ(line.captureTo, 6.1f);
+  EXPECT_EQ(line.captureFrom, 5.9);
+  EXPECT_EQ(line.captureTo, 6.1);
   CommandLine defaults = ParseOk({"--capture", "out.mp4", "--fps", "30"});
   EXPECT_EQ(defaults.frameWidth, 800);
   EXPECT_EQ(defaults.frameHeight, 600);
@@ -215,6 +220,11 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   ParseOk({"--capture", "o", "--fps", "30", "--size", "0x10"}, ParseOutcome::Error);
   ParseOk({"--capture", "o", "--fps", "30", "--frame", "3", "--out", "f.png"}, ParseOutcome::Error);
   ParseOk({"--size", "160x120"}, ParseOutcome::Error);
+  // A frame lying exactly on --from and --to is in the range (a float's rounding of 6.2
+  // would put both just below frame 62).
+  CommandLine one = ParseOk({"--capture", "o", "--fps", "10", "--from", "6.2", "--to", "6.2"});
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).first, 62u);
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).Count(), 1u);
   // A refused rate says why.
   const char* args[] = {"zel16", "--capture", "o", "--fps", "2000"};
   CommandLine line2;
