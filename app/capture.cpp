@@ -117,7 +117,7 @@ int RunCapture(const CommandLine& line) {
     return status;
   }
   if (QuitRequested()) {  // while the scenes loaded: nothing is written yet
-    Report("capture interrupted before its first frame; nothing written");
+    Report("capture interrupted before its first frame; no frame written");
     return kExitInterrupted;
   }
   const bool begun = sink->Begin(&warning, &error);
@@ -130,7 +130,12 @@ int RunCapture(const CommandLine& line) {
     sink->Finish(end, &ignored);
     return kExitOutputFailed;
   }
-  if (!sink->Finish(end, &error)) {
+  const bool finished = sink->Finish(end, &error);
+  if (outcome == Outcome::Interrupted && end == settings.frames.first) {
+    Report("capture interrupted before its first frame; no frame written");
+    return kExitInterrupted;
+  }
+  if (!finished) {
     Report(error);
     return kExitOutputFailed;
   }

@@ -93,6 +93,12 @@ class VideoSink : public FrameSink {
     }
     const int status = encoder_.Finish();
     RemoveWav();
+    if (end == settings_.frames.first) {
+      // Interrupted before the first picture: what ffmpeg made of no frames plays nothing.
+      std::error_code code;
+      std::filesystem::remove(settings_.out, code);
+      return true;
+    }
     if (status == 0) return true;
     *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + settings_.out +
              " is incomplete";
