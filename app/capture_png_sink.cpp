@@ -46,8 +46,8 @@ class PngSink : public FrameSink {
   bool Finish(uint64_t end, std::string* error) override {
     if (end > settings_.frames.last) return true;
     // Interrupted: the track ends with the last frame written.
-    return TruncateWav(Path(kSoundtrackName), static_cast<uint64_t>(FrameSample(end, settings_.rate, kAudioRate)),
-                       error);
+    const int64_t samples = FrameSample(end, settings_.rate, kAudioRate);
+    return TruncateWav(Path(kSoundtrackName), static_cast<uint64_t>(samples), error);
   }
 
  private:

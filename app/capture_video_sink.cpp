@@ -86,10 +86,10 @@ class VideoSink : public FrameSink {
       // Interrupted: whatever of the track ffmpeg has not read yet goes, so the sound ends
       // with the last frame; what it has read already is cut by -shortest. Failing to cut
       // (a file that cannot be shortened while open) leaves -shortest alone at work.
+      const int64_t samples = FrameSample(end, settings_.rate, kAudioRate) -
+                              FrameSample(settings_.frames.first, settings_.rate, kAudioRate);
       std::string ignored;
-      TruncateWav(wavPath_, static_cast<uint64_t>(FrameSample(end, settings_.rate, kAudioRate) -
-                                                  FrameSample(settings_.frames.first, settings_.rate, kAudioRate)),
-                  &ignored);
+      TruncateWav(wavPath_, static_cast<uint64_t>(samples), &ignored);
     }
     const int status = encoder_.Finish();
     RemoveWav();
