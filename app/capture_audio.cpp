@@ -1,9 +1,9 @@
 #include "app/capture_audio.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
+#include "app/capture_timing.h"
 #include "app/capture_wav.h"
 #include "app/show_schedule.h"
 #include "platform/sound/mp3_source.h"
@@ -30,15 +30,18 @@ bool WriteMusic(WavWriter& wav, zel::sound::Mp3Source& music, size_t frames) {
 
 }  // namespace
 
-int64_t SampleAt(double seconds) { return std::llround(seconds * kAudioRate); }
+int64_t MusicStartSample() {
+  const uint64_t tick = FirstTickReaching(show::kMusicStart);  // 1 ms each
+  return static_cast<int64_t>((2 * tick * kAudioRate + 1000) / 2000);
+}
 
-bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, double start,
-                     double end, std::string* warning, std::string* error) {
+bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, int64_t first,
+                     int64_t end, std::string* warning, std::string* error) {
   WavWriter wav;
   if (!wav.Open(wavPath, kAudioRate, kChannels, error)) return false;
-  const int64_t first = SampleAt(start);
-  const int64_t last = std::max(first, SampleAt(end));  // exclusive
-  const int64_t musicStart = SampleAt(show::kMusicStart);
+  first = std::max<int64_t>(first, 0);
+  const int64_t last = std::max(first, end);  // exclusive
+  const int64_t musicStart = MusicStartSample();
 
   // Silence up to the music's start.
   const int64_t silentEnd = std::min(last, std::max(first, musicStart));

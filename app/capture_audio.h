@@ -1,6 +1,8 @@
-// The capture's soundtrack: what a listener hears over a stretch of demo time. The music
-// starts at demo time 6.0 from its beginning, so the track is silence before that and the
-// decoded MP3 after it, as 16-bit stereo PCM at 44100 Hz in a WAV file.
+// The capture's soundtrack: what a listener hears over a stretch of demo time. The live show
+// starts the music on the first frame whose clock reads 6.0 or more; a frame drawn as soon as
+// possible sees that on the clock's tick 6,001, so the music begins 6.001 s into demo time
+// (sample frame 264,644). The track is silence before that and the decoded MP3 after it, as
+// 16-bit stereo PCM at 44100 Hz in a WAV file.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +12,13 @@ namespace capture {
 
 constexpr int kAudioRate = 44100;  // Hz, the show's mixing rate
 
-// The sample frame at which demo time `seconds` begins (rounded to the nearest).
-int64_t SampleAt(double seconds);
+// The sample frame of demo time at which the music's first sample plays.
+int64_t MusicStartSample();
 
-// Writes the soundtrack for demo time [start, end) (seconds) to `wavPath`, decoding
+// Writes the soundtrack for sample frames [first, end) of demo time to `wavPath`, decoding
 // `musicPath`. Music that cannot be read gives a silent track and a note in *warning;
 // false with *error only when the WAV file cannot be written.
-bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, double start,
-                     double end, std::string* warning, std::string* error);
+bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, int64_t first,
+                     int64_t end, std::string* warning, std::string* error);
 
 }  // namespace capture

@@ -1,18 +1,21 @@
 // The directory form of a capture: frame_NNNNNN.png for frame k (k counted from demo time
-// 0, so a file's number times 1/fps is its time) and soundtrack.wav from demo time 0 to
-// the end of the last frame.
+// 0, so a file's number divided by the rate is its time) and soundtrack.wav from demo time 0
+// to the end of the last frame. Each PNG is written under a temporary name and renamed when
+// complete, so the directory never holds a half-written frame.
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "app/capture_audio.h"
 #include "app/capture_sink.h"
+#include "app/capture_wav.h"
 #include "platform/d3d9/frame_grab.h"
 
 namespace capture {
 namespace {
 
 constexpr const char* kSoundtrackName = "soundtrack.wav";
+constexpr const char* kPartialSuffix = ".part";  // a frame being written
 
 class PngSink : public FrameSink {
  public:
@@ -25,15 +28,27 @@ class PngSink : public FrameSink {
       *error = "cannot make the directory " + settings_.out;
       return false;
     }
-    const double end = static_cast<double>(settings_.frames.last + 1) / settings_.fps;
-    return WriteSoundtrack(Path(kSoundtrackName), settings_.musicPath, 0.0, end, warning, error);
+    const int64_t end = FrameSample(settings_.frames.last + 1, settings_.rate, kAudioRate);
+    return WriteSoundtrack(Path(kSoundtrackName), settings_.musicPath, 0, end, warning, error);
   }
 
   bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) override {
-    return zel::d3d9::WritePng(Path(FrameFileName(k)), rgba, settings_.width, settings_.height, error);
+    const std::string path = Path(FrameFileName(k));
+    const std::string partial = path + kPartialSuffix;
+    if (!zel::d3d9::WritePng(partial, rgba, settings_.width, settings_.height, error)) return false;
+    std::error_code code;
+    std::filesystem::rename(partial, path, code);
+    if (!code) return true;
+    *error = "cannot rename " + partial + " to " + path + ": " + code.message();
+    return false;
   }
 
-  bool Finish(std::string*) override { return true; }
+  bool Finish(uint64_t end, std::string* error) override {
+    if (end > settings_.frames.last) return true;
+    // Interrupted: the track ends with the last frame written.
+    const int64_t samples = FrameSample(end, settings_.rate, kAudioRate);
+    return TruncateWav(Path(kSoundtrackName), static_cast<uint64_t>(samples), error);
+  }
 
  private:
   std::string Path(const std::string& name) const {

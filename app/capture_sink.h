@@ -14,7 +14,7 @@ namespace capture {
 
 struct CaptureSettings {
   std::string out;         // directory, or a .mp4/.mkv/.webm file
-  int fps = 30;
+  FrameRate rate;                 // frames per second of demo time
   int width = 800, height = 600;  // pixels
   FrameRange frames;
   std::string musicPath;   // the show's MP3
@@ -28,8 +28,10 @@ class FrameSink {
   virtual bool Begin(std::string* warning, std::string* error) = 0;
   // Frame k as top-down RGBA8 rows of width x height.
   virtual bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) = 0;
-  // After the last frame: false when the output is incomplete.
-  virtual bool Finish(std::string* error) = 0;
+  // After the last frame put, `end` being one past it: frames.last + 1 when the whole range
+  // was captured, less when the capture was interrupted (the soundtrack is then cut to the
+  // frames there are). False when the output is incomplete.
+  virtual bool Finish(uint64_t end, std::string* error) = 0;
 };
 
 // True for an output file name that asks for video (.mp4, .mkv, .webm, any case).

@@ -1,6 +1,9 @@
 // The video form of a capture: raw RGB frames piped to ffmpeg, which encodes them and muxes
-// in the soundtrack of the same stretch of demo time (music from demo time 6.0), written
-// first to a temporary WAV file. The output lasts exactly frames / fps seconds.
+// in the soundtrack of the same stretch of demo time (music from tick 6,001 on), written
+// first to a temporary WAV file. The output lasts exactly frames / rate seconds; cut short by
+// an interruption, the sound ends with the last frame (to within one audio packet). Pictures
+// are converted to 4:2:0 YUV with the BT.709 matrix in limited range and tagged so, which is
+// what players assume for video of this size.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -10,6 +13,7 @@
 
 #include "app/capture_audio.h"
 #include "app/capture_sink.h"
+#include "app/capture_wav.h"
 #include "platform/crt/child_process.h"
 
 namespace capture {
@@ -56,11 +60,12 @@ class VideoSink : public FrameSink {
                "to capture PNG files";
       return false;
     }
-    const double start = static_cast<double>(settings_.frames.first) / settings_.fps;
-    const double end = static_cast<double>(settings_.frames.last + 1) / settings_.fps;
+    const FrameRange& frames = settings_.frames;
     wavPath_ = TempWavPath();
-    if (!WriteSoundtrack(wavPath_, settings_.musicPath, start, end, warning, error)) return false;
-    return encoder_.Start(EncoderArgs(ffmpeg, end - start), error);
+    if (!WriteSoundtrack(wavPath_, settings_.musicPath, FrameSample(frames.first, settings_.rate, kAudioRate),
+                         FrameSample(frames.last + 1, settings_.rate, kAudioRate), warning, error))
+      return false;
+    return encoder_.Start(EncoderArgs(ffmpeg), error);
   }
 
   bool Put(uint64_t, const std::vector<uint8_t>& rgba, std::string* error) override {
@@ -76,9 +81,24 @@ class VideoSink : public FrameSink {
     return false;
   }
 
-  bool Finish(std::string* error) override {
+  bool Finish(uint64_t end, std::string* error) override {
+    if (end <= settings_.frames.last && !wavPath_.empty()) {
+      // Interrupted: whatever of the track ffmpeg has not read yet goes, so the sound ends
+      // with the last frame; what it has read already is cut by -shortest. Failing to cut
+      // (a file that cannot be shortened while open) leaves -shortest alone at work.
+      const int64_t samples = FrameSample(end, settings_.rate, kAudioRate) -
+                              FrameSample(settings_.frames.first, settings_.rate, kAudioRate);
+      std::string ignored;
+      TruncateWav(wavPath_, static_cast<uint64_t>(samples), &ignored);
+    }
     const int status = encoder_.Finish();
     RemoveWav();
+    if (end == settings_.frames.first) {
+      // Interrupted before the first picture: what ffmpeg made of no frames plays nothing.
+      std::error_code code;
+      std::filesystem::remove(settings_.out, code);
+      return true;
+    }
     if (status == 0) return true;
     *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + settings_.out +
              " is incomplete";
@@ -86,20 +106,28 @@ class VideoSink : public FrameSink {
   }
 
  private:
-  std::vector<std::string> EncoderArgs(const std::string& ffmpeg, double seconds) const {
+  std::vector<std::string> EncoderArgs(const std::string& ffmpeg) const {
+    const FrameRange& frames = settings_.frames;
+    const double seconds = static_cast<double>(frames.last + 1 - frames.first) * settings_.rate.den /
+                           settings_.rate.num;
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.6f", seconds);
+    // -nostdin: standard input carries the frames; ffmpeg must not also read keys there.
     std::vector<std::string> args = {
-        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostats", "-y",
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostats", "-nostdin", "-y",
         "-f", "rawvideo", "-pix_fmt", "rgb24",
         "-video_size", std::to_string(settings_.width) + "x" + std::to_string(settings_.height),
-        "-framerate", std::to_string(settings_.fps), "-i", "-",
+        "-framerate", FrameRateText(settings_.rate), "-i", "-",
         "-i", wavPath_, "-map", "0:v:0", "-map", "1:a:0",
-        // 4:2:0 video needs even sides: an odd size gets one black row or column.
-        "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"};
+        "-vf", "scale=out_color_matrix=bt709:out_range=tv", "-pix_fmt", "yuv420p",
+        "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+        "-color_range", "tv"};
     std::vector<std::string> codecs = CodecArgs(Extension(settings_.out));
     args.insert(args.end(), codecs.begin(), codecs.end());
-    args.insert(args.end(), {"-t", duration, settings_.out});
+    // The full length, or the video's own when fewer frames come: the sound then stops with
+    // the last picture rather than running on. (The muxer's own "shortest" flag is not used:
+    // it cuts the sound at the encoder's reordering delay, well before the last picture.)
+    args.insert(args.end(), {"-t", duration, "-shortest", settings_.out});
     return args;
   }
 

@@ -1,6 +1,9 @@
 #include "app/capture_wav.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace capture {
@@ -11,6 +14,12 @@ constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - kHeaderBytes;  // RIFF sizes 
 
 void PutLe(uint8_t* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t GetLe(const uint8_t* at, int bytes) {
+  uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value |= static_cast<uint32_t>(at[i]) << (8 * i);
+  return value;
 }
 
 // The canonical 44-byte PCM header for `dataBytes` bytes of samples.
@@ -91,6 +100,32 @@ bool WavWriter::Close(std::string* error) {
   file_ = nullptr;
   if (failed_) *error = "cannot write " + path_ + " (disk full, or over 4 GiB)";
   return !failed_;
+}
+
+bool TruncateWav(const std::string& path, uint64_t frames, std::string* error) {
+  *error = "cannot shorten " + path;
+  FILE* file = std::fopen(path.c_str(), "r+b");
+  if (!file) return false;
+  uint8_t header[kHeaderBytes];
+  bool ok = std::fread(header, 1, kHeaderBytes, file) == kHeaderBytes &&
+            std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 36, "data", 4) == 0;
+  const uint32_t blockAlign = ok ? GetLe(header + 32, 2) : 0;
+  const uint32_t dataBytes = ok ? GetLe(header + 40, 4) : 0;
+  ok = ok && blockAlign > 0;
+  const uint64_t keep = ok ? std::min<uint64_t>(dataBytes, frames * blockAlign) : 0;
+  if (ok && keep < dataBytes) {
+    MakeHeader(header, static_cast<int>(GetLe(header + 24, 4)), static_cast<int>(GetLe(header + 22, 2)),
+               static_cast<uint32_t>(keep));
+    ok = std::fseek(file, 0, SEEK_SET) == 0 && std::fwrite(header, 1, kHeaderBytes, file) == kHeaderBytes;
+  }
+  if (std::fclose(file) != 0) ok = false;
+  if (ok && keep < dataBytes) {
+    std::error_code code;
+    std::filesystem::resize_file(path, kHeaderBytes + keep, code);
+    ok = !code;
+  }
+  if (ok) error->clear();
+  return ok;
 }
 
 }  // namespace capture

@@ -31,4 +31,9 @@ class WavWriter {
   std::string path_;
 };
 
+// Cuts a WAV file that WavWriter wrote down to its first `frames` sample frames (a shorter
+// file is left as it is), keeping the header's sizes right. False with *error when the file
+// is not such a WAV or cannot be rewritten.
+bool TruncateWav(const std::string& path, uint64_t frames, std::string* error);
+
 }  // namespace capture

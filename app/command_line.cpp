@@ -10,13 +10,20 @@
 #include <functional>
 #include <vector>
 
+#include "app/capture_timing.h"
+
 namespace {
 
 constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
 constexpr int kMaxSide = 16384;          // pixels; larger than any display mode
 constexpr float kMaxStartSeconds = 1.0e6f;
 constexpr int kMaxFixedStep = 1000000;   // ticks per frame
-constexpr int kMaxCaptureFps = 1000;     // one frame per clock tick at most
+
+// Why the value just applied was refused, when its parser says more than "bad value".
+std::string& ValueReason() {
+  static std::string reason;
+  return reason;
+}
 
 struct Option {
   const char* name;
@@ -34,13 +41,20 @@ bool ParseInt(const std::string& text, long long& value) {
   return true;
 }
 
-bool ParseSeconds(const std::string& text, float& seconds) {
+bool ParseSeconds(const std::string& text, double& seconds) {
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return false;
   if (value < 0.0 || value > kMaxStartSeconds) return false;
+  seconds = value;
+  return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds) {
+  double value = 0.0;
+  if (!ParseSeconds(text, value)) return false;
   seconds = static_cast<float>(value);
   return true;
 }
@@ -102,11 +116,12 @@ const std::vector<Option>& Options() {
          c.captureOut = v;
          return !v.empty();
        }},
-      {"--fps", "N", "with --capture: N frames per second of demo time",
+      {"--fps", "N[/D]", "with --capture: N (or N/D, as 60000/1001) frames per second of demo time",
        [](CommandLine& c, const std::string& v) {
-         long long fps = 0;
-         if (!ParseInt(v, fps) || fps < 1 || fps > kMaxCaptureFps) return false;
-         c.captureFps = static_cast<int>(fps);
+         capture::FrameRate rate;
+         if (!capture::ParseFrameRate(v, &rate, &ValueReason())) return false;
+         c.captureFpsNum = rate.num;
+         c.captureFpsDen = rate.den;
          return true;
        }},
       {"--from", "SECONDS", "with --capture: the first frame's demo time",
@@ -159,11 +174,11 @@ std::string CheckCombination(const CommandLine& c) {
   if (!c.frameGiven && !c.framePath.empty()) return "--out needs --frame";
   if (c.captureOut.empty()) {
     if (!c.frameGiven && c.frameSizeGiven) return "--size needs --frame or --capture";
-    if (c.captureFps != 0 || c.captureRangeGiven) return "--fps, --from and --to need --capture OUT";
+    if (c.captureFpsNum != 0 || c.captureRangeGiven) return "--fps, --from and --to need --capture OUT";
     return {};
   }
   if (c.frameGiven) return "--frame and --capture do not go together";
-  if (c.captureFps == 0) return "--capture needs --fps N";
+  if (c.captureFpsNum == 0) return "--capture needs --fps N";
   if (c.noSetup) return "--capture renders without a window: leave out --no-setup";
   if (c.captureFrom > c.captureTo) return "--from must not be after --to";
   return {};
@@ -218,8 +233,11 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& op
     } else if (!option->valueName && inlineValue) {
       return fail(arg + " takes no value");
     }
-    if (!option->apply(options, value))
-      return fail("bad value '" + value + "' for " + arg);
+    ValueReason().clear();
+    if (!option->apply(options, value)) {
+      const std::string reason = ValueReason().empty() ? "" : ": " + ValueReason();
+      return fail("bad value '" + value + "' for " + arg + reason);
+    }
   }
   if (options.help) {
     out = UsageText(program);

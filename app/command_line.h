@@ -33,10 +33,15 @@ struct CommandLine {
 
   // --capture OUT: render the show offline into OUT (a directory, or a .mp4/.mkv/.webm file).
   std::string captureOut;
-  int captureFps = 0;               // frames per second of demo time; required with --capture
+  // Frames per second of demo time, captureFpsNum / captureFpsDen in lowest terms; required
+  // with --capture (0: not given).
+  unsigned captureFpsNum = 0;
+  unsigned captureFpsDen = 1;
   // (--size WxH sets the frame size above for a capture too)
-  float captureFrom = 0.0f;         // demo time of the first frame, seconds
-  float captureTo = 179.0f;         // demo time after which no frame is taken, seconds
+  // Kept in double: a float's rounding (2e-7 s at 6.2 s) would move a frame lying exactly
+  // on --from or --to out of the range.
+  double captureFrom = 0.0;         // demo time of the first frame, seconds
+  double captureTo = 179.0;         // demo time after which no frame is taken, seconds
   bool captureRangeGiven = false;
   // Viewing: none of these changes what the show draws or plays.
   bool noVsync = false;          // present frames at once, not at the display's refresh

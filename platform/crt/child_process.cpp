@@ -60,11 +60,15 @@ bool ChildProcess::Start(const std::vector<std::string>& args, std::string* erro
     return false;
   }
   if (pid == 0) {
+    // A process group of its own: the terminal's Ctrl-C goes to our group only, so the
+    // program is not killed mid-file; it ends when we close its input.
+    setpgid(0, 0);
     dup2(fds[0], STDIN_FILENO);
     close(fds[0]);
     execv(argv[0], argv.data());
     _exit(127);  // only async-signal-safe calls after fork
   }
+  setpgid(pid, pid);  // also here, so that no signal can reach it before the child runs
   close(fds[0]);
   pid_ = pid;
   input_ = fds[1];

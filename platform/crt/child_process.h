@@ -21,7 +21,9 @@ class ChildProcess {
   ~ChildProcess();  // closes the pipe and waits for the program
 
   // Starts args[0] (a path) with args[1..] as its arguments; its standard output and error
-  // are ours. False with *error when it cannot be started.
+  // are ours. It runs in a process group of its own, so a Ctrl-C at the terminal reaches
+  // only us: the program ends when Finish closes its input. False with *error when it
+  // cannot be started.
   bool Start(const std::vector<std::string>& args, std::string* error);
   // Writes all bytes to the program's standard input; false once it has stopped reading.
   bool Write(const void* data, size_t bytes);

@@ -38,7 +38,10 @@ bool Mp3Source::Open(const char* path, std::string* error) {
     *error = std::string("decoder: ") + mpg123_plain_strerror(code);
     return false;
   }
-  mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+  // Gapless: the encoder's delay and padding, as the file's LAME/Info tag gives them, are cut,
+  // so sample 0 is the piece's first sample and the end is its last, in the live stream and
+  // in a capture alike. Set here rather than trusting the library's build default.
+  mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_GAPLESS, 0.0);
   // Accept every rate the decoder knows, always as 16-bit stereo; rate conversion is ours.
   mpg123_format_none(decoder_);
   const long* rates = nullptr;

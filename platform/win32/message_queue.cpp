@@ -84,8 +84,10 @@ bool Translate(const SDL_Event& event) {
       // Ctrl+C or a termination request (SDL turns SIGINT and SIGTERM into this) closes the
       // program's window, so the run still ends through its teardown and the display mode
       // is given back. After a window's own close event it repeats a WM_CLOSE, which is
-      // harmless.
+      // harmless. A program with no window of its own (the offline capture) gets the quit
+      // request itself, as WM_QUIT, and ends its work through its own teardown.
       if (WindowObject* window = FirstTopLevelWindow()) Post(window, WM_CLOSE, 0, 0);
+      else PostQuitMessage(0);
       return true;
     default:
       return true;

@@ -32,6 +32,58 @@ TEST(CaptureTiming, FrameTicksRoundToTheNearestTick) {
   EXPECT_EQ(FrameTicks(7, 1000), 7u);
 }
 
+TEST(CaptureTiming, RationalRatesKeepWholeShowsOnTheRightTick) {
+  const capture::FrameRate ntsc60(60000, 1001);
+  // 10787 * 1000 * 1001 / 60000 = 179962.78..: the 10,787th frame, nearly three minutes in,
+  // falls on tick 179,963, where a float step of 1001/60 ms would have drifted off.
+  EXPECT_EQ(FrameTicks(10787, ntsc60), 179963u);
+  EXPECT_EQ(FrameTicks(1, ntsc60), 17u);  // 16.68
+  EXPECT_EQ(FrameTicks(3, ntsc60), 50u);  // 50.05
+  // 10787 * 1001 * 44100 / 60000 = 7936373.4..: where its sound begins.
+  EXPECT_EQ(capture::FrameSample(10787, ntsc60, 44100), 7936373);
+  EXPECT_EQ(capture::FrameSample(3, capture::FrameRate(30), 44100), 4410);
+  // 179 s hold 10729.27 frames of 60000/1001: frames 0 to 10729.
+  EXPECT_EQ(FramesBetween(0.0, 179.0, ntsc60).Count(), 10730u);
+  // The largest terms accepted: 178999 * 1000 * 1000 / 999999 = 178999.18.., and the 64-bit
+  // product still exact for the last frame index a range can hold.
+  EXPECT_EQ(FrameTicks(178999, capture::FrameRate(999999, 1000)), 178999u);
+  EXPECT_EQ(FrameTicks(4294967295u, capture::FrameRate(1, 1000000)), 4294967295000000000u);
+  capture::FrameClock clock(ntsc60);
+  EXPECT_EQ(clock.TimeOf(10787), DemoClock::AfterTicks(179963));
+}
+
+TEST(CaptureTiming, RatesAreWholeTermsWithinBounds) {
+  auto parse = [](const char* text, capture::FrameRate* rate) {
+    std::string why;
+    const bool ok = capture::ParseFrameRate(text, rate, &why);
+    EXPECT_EQ(ok, why.empty()) << text << ": " << why;
+    return ok;
+  };
+  capture::FrameRate rate;
+  ASSERT_TRUE(parse("30000/1001", &rate));
+  EXPECT_EQ(rate.num, 30000u);
+  EXPECT_EQ(rate.den, 1001u);
+  EXPECT_EQ(capture::FrameRateText(rate), "30000/1001");
+  ASSERT_TRUE(parse("60/2", &rate));  // lowest terms
+  EXPECT_EQ(capture::FrameRateText(rate), "30");
+  ASSERT_TRUE(parse("1000", &rate));
+  ASSERT_TRUE(parse("1/1000000", &rate));
+  ASSERT_TRUE(parse("0030/01", &rate));
+  EXPECT_EQ(capture::FrameRateText(rate), "30");
+  for (const char* bad : {"0", "0/1", "1/0", "-30", "+30", "29.97", "30/", "/30", "", "abc", "30/1/1",
+                          "1001", "2001/2", "1000001/1001", "99999999999999999999", "30 "})
+    EXPECT_FALSE(parse(bad, &rate)) << bad;
+  std::string why;
+  EXPECT_FALSE(capture::ParseFrameRate("4294967297/4294967296", &rate, &why));  // would wrap to 1/0
+  EXPECT_NE(why.find("at most 1000000"), std::string::npos) << why;
+}
+
+TEST(CaptureTiming, MusicStartsOnTheTickTheClockFirstReadsSix) {
+  EXPECT_EQ(capture::FirstTickReaching(6.0f), 6001u);
+  EXPECT_EQ(capture::FirstTickReaching(179.0f), 178701u);
+  EXPECT_EQ(capture::MusicStartSample(), 264644);  // 6.001 s * 44100 = 264644.1
+}
+
 TEST(CaptureTiming, FrameTimesAreTheLiveClocksSums) {
   capture::FrameClock clock(30);
   for (uint64_t k : {0u, 1u, 2u, 180u, 181u, 5361u}) {
@@ -92,7 +144,7 @@ TEST(CaptureAudio, SoundtrackWithoutMusicIsSilenceOfTheRightLength) {
   const std::string path = (std::filesystem::temp_directory_path() /
                             ("zel16_capture_test_" + std::to_string(getpid()) + ".wav")).string();
   std::string warning, error;
-  ASSERT_TRUE(capture::WriteSoundtrack(path, "no/such/music.mp3", 5.5, 6.5, &warning, &error)) << error;
+  ASSERT_TRUE(capture::WriteSoundtrack(path, "no/such/music.mp3", 242550, 286650, &warning, &error)) << error;
   EXPECT_NE(warning.find("no/such/music.mp3"), std::string::npos) << warning;
   Wav wav = ReadWav(path);
   ASSERT_GE(wav.bytes.size(), 44u);
@@ -105,9 +157,34 @@ TEST(CaptureAudio, SoundtrackWithoutMusicIsSilenceOfTheRightLength) {
   std::filesystem::remove(path);
 }
 
+TEST(CaptureAudio, InterruptedTrackIsCutToItsFrames) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("zel16_capture_cut_" + std::to_string(getpid()) + ".wav")).string();
+  std::string error;
+  {
+    capture::WavWriter writer;
+    ASSERT_TRUE(writer.Open(path, 44100, 2, &error)) << error;
+    std::vector<int16_t> ramp(2000);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i);
+    ASSERT_TRUE(writer.Write(ramp.data(), 1000));
+    ASSERT_TRUE(writer.Close(&error)) << error;
+  }
+  ASSERT_TRUE(capture::TruncateWav(path, 300, &error)) << error;
+  Wav wav = ReadWav(path);
+  ASSERT_EQ(wav.Frames(), 300u);
+  EXPECT_EQ(wav.U32(4), wav.bytes.size() - 8);
+  EXPECT_EQ(wav.U32(40), 1200u);
+  EXPECT_EQ(wav.bytes[44 + 1199], 0x02);  // sample 599 = 0x0257, high byte last
+  ASSERT_TRUE(capture::TruncateWav(path, 5000, &error)) << error;  // longer: unchanged
+  EXPECT_EQ(ReadWav(path).Frames(), 300u);
+  std::filesystem::remove(path);
+  EXPECT_FALSE(capture::TruncateWav(path, 10, &error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+}
+
 TEST(CaptureAudio, UnwritableTrackFails) {
   std::string warning, error;
-  EXPECT_FALSE(capture::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 1, &warning, &error));
+  EXPECT_FALSE(capture::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 44100, &warning, &error));
   EXPECT_NE(error.find("/no/such/dir/x.wav"), std::string::npos) << error;
 }
 
@@ -124,11 +201,15 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   CommandLine line = ParseOk({"--capture", "out", "--fps", "25", "--size", "160x120", "--from",
                               "5.9", "--to", "6.1"});
   EXPECT_EQ(line.captureOut, "out");
-  EXPECT_EQ(line.captureFps, 25);
+  EXPECT_EQ(line.captureFpsNum, 25u);
+  EXPECT_EQ(line.captureFpsDen, 1u);
+  CommandLine ntsc = ParseOk({"--capture", "out.mkv", "--fps", "60000/1001"});
+  EXPECT_EQ(ntsc.captureFpsNum, 60000u);
+  EXPECT_EQ(ntsc.captureFpsDen, 1001u);
   EXPECT_EQ(line.frameWidth, 160);
   EXPECT_EQ(line.frameHeight, 120);
-  EXPECT_FLOAT_EQ(line.captureFrom, 5.9f);
-  EXPECT_FLOAT_EQ(line.captureTo, 6.1f);
+  EXPECT_EQ(line.captureFrom, 5.9);
+  EXPECT_EQ(line.captureTo, 6.1);
   CommandLine defaults = ParseOk({"--capture", "out.mp4", "--fps", "30"});
   EXPECT_EQ(defaults.frameWidth, 800);
   EXPECT_EQ(defaults.frameHeight, 600);
@@ -139,6 +220,17 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   ParseOk({"--capture", "o", "--fps", "30", "--size", "0x10"}, ParseOutcome::Error);
   ParseOk({"--capture", "o", "--fps", "30", "--frame", "3", "--out", "f.png"}, ParseOutcome::Error);
   ParseOk({"--size", "160x120"}, ParseOutcome::Error);
+  // A frame lying exactly on --from and --to is in the range (a float's rounding of 6.2
+  // would put both just below frame 62).
+  CommandLine one = ParseOk({"--capture", "o", "--fps", "10", "--from", "6.2", "--to", "6.2"});
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).first, 62u);
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).Count(), 1u);
+  // A refused rate says why.
+  const char* args[] = {"zel16", "--capture", "o", "--fps", "2000"};
+  CommandLine line2;
+  std::string out, err;
+  EXPECT_EQ(ParseCommandLine(5, args, line2, out, err), ParseOutcome::Error);
+  EXPECT_NE(err.find("bad value '2000' for --fps: at most 1000 frames per second"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -44,6 +44,16 @@ TEST(ChildProcess, ProgramThatStopsReadingGivesAFailedWrite) {
   EXPECT_EQ(child.Finish(), 0);
 }
 
+TEST(ChildProcess, RunsInAProcessGroupOfItsOwn) {
+  // The terminal's Ctrl-C goes to the foreground group; the child must not be in ours.
+  ChildProcess child;
+  std::string error;
+  ASSERT_TRUE(child.Start({FindOnPath("sh"), "-c", "set -- $(cat /proc/$$/stat); test \"$5\" = $$ && exit 5"},
+                          &error))
+      << error;
+  EXPECT_EQ(child.Finish(), 5);
+}
+
 TEST(ChildProcess, UnstartableProgramExitsWith127) {
   ChildProcess child;
   std::string error;

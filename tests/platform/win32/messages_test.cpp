@@ -138,6 +138,22 @@ TEST_F(Messages, CloseButtonAndDefaultCloseProcessing) {
   EXPECT_FALSE(DestroyWindow(hwnd));  // the stale handle is refused
 }
 
+TEST_F(Messages, CtrlCClosesTheWindowOrWithoutOneQuits) {
+  SDL_Event e = {};
+  e.type = SDL_QUIT;  // what SDL makes of SIGINT and SIGTERM
+  SDL_PushEvent(&e);
+  std::vector<MSG> m = Drain();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, static_cast<UINT>(WM_CLOSE));
+  EXPECT_EQ(m[0].hwnd, hwnd);
+  // A program without a window (the offline capture) is asked to quit instead.
+  DestroyWindow(hwnd);
+  SDL_PushEvent(&e);
+  m = Drain();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, static_cast<UINT>(WM_QUIT));
+}
+
 TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
   zel::win32::SetHiddenWindows(true);
   DEVMODEA mode = {};
