@@ -118,7 +118,11 @@ case "$drill" in
       "$0" --no-setup --fullscreen 800x600 --data "$1" & pid=$!
       box=$(timeout 30 xdotool search --sync --onlyvisible --name "^ERROR\$" | head -1)
       [ -n "$box" ] || { kill $pid; exit 125; }
-      xdotool windowfocus --sync "$box"; sleep 0.3; xdotool key alt+y
+      # Pressed again while the box is still up: a key sent before GTK has the focus is lost.
+      for try in 1 2 3 4 5; do
+        xdotool windowfocus --sync "$box"; sleep 0.3; xdotool key alt+y; sleep 1
+        xdotool search --onlyvisible --name "^ERROR\$" >/dev/null || break
+      done
       demo=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zel 16\$" | head -1)
       [ -n "$demo" ] || { kill $pid; exit 126; }
       xwininfo -id "$demo" | grep -E "Absolute upper-left X|Width|Height"
@@ -126,8 +130,11 @@ case "$drill" in
       xwininfo -id "$demo" | grep -q "Width: 800\$" || { kill $pid; exit 127; }
       xwininfo -id "$demo" | grep -q "Height: 581\$" || { kill $pid; exit 127; }
       xdotool search --onlyvisible --name "^ERROR\$" && { kill $pid; exit 123; }
-      xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
-      timeout 60 tail --pid=$pid -f /dev/null || { kill $pid; exit 124; }
+      for try in 1 2 3 4 5; do
+        xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
+        timeout 10 tail --pid=$pid -f /dev/null && break
+      done
+      kill -0 $pid 2>/dev/null && { kill $pid; exit 124; }
       wait $pid' "$zel16" "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
     cat "$work/out.txt" "$work/err.txt"
     if [ "$status" -ne 0 ]; then fail "refused full-screen mode, answered Yes: status $status"
