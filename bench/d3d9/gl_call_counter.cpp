@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include "bench/gl_entry_points.h"
+
 namespace zel::d3d9::bench {
 namespace {
 
@@ -32,51 +34,16 @@ struct Hook<R (*)(A...), Slot> {
   }
 };
 
-#define ZEL_HOOK(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, false)
-#define ZEL_HOOK_DRAW(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, true)
+#define ZEL_HOOK(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, false);
+#define ZEL_HOOK_DRAW(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, true);
 
 }  // namespace
 
 void InstallGlCallCounter() {
   if (g_installed) return;
   g_installed = true;
-  ZEL_HOOK(glActiveTexture);
-  ZEL_HOOK(glBindBuffer);
-  ZEL_HOOK(glBindFramebuffer);
-  ZEL_HOOK(glBindTexture);
-  ZEL_HOOK(glBlendColor);
-  ZEL_HOOK(glBlendEquationSeparate);
-  ZEL_HOOK(glBlendFuncSeparate);
-  ZEL_HOOK(glBufferData);
-  ZEL_HOOK(glBufferSubData);
-  ZEL_HOOK(glClear);
-  ZEL_HOOK(glColorMask);
-  ZEL_HOOK(glCullFace);
-  ZEL_HOOK(glDepthFunc);
-  ZEL_HOOK(glDepthMask);
-  ZEL_HOOK(glDepthRange);
-  ZEL_HOOK(glDisable);
-  ZEL_HOOK(glDisableVertexAttribArray);
-  ZEL_HOOK_DRAW(glDrawArrays);
-  ZEL_HOOK_DRAW(glDrawElementsBaseVertex);
-  ZEL_HOOK(glEnable);
-  ZEL_HOOK(glEnableVertexAttribArray);
-  ZEL_HOOK(glPolygonMode);
-  ZEL_HOOK(glSamplerParameterf);
-  ZEL_HOOK(glSamplerParameterfv);
-  ZEL_HOOK(glSamplerParameteri);
-  ZEL_HOOK(glScissor);
-  ZEL_HOOK(glStencilFunc);
-  ZEL_HOOK(glStencilMask);
-  ZEL_HOOK(glStencilOp);
-  ZEL_HOOK(glTexSubImage2D);
-  ZEL_HOOK(glUniform1f);
-  ZEL_HOOK(glUniform4f);
-  ZEL_HOOK(glUniform4fv);
-  ZEL_HOOK(glUniformMatrix4fv);
-  ZEL_HOOK(glUseProgram);
-  ZEL_HOOK(glVertexAttribPointer);
-  ZEL_HOOK(glViewport);
+  ZEL_GL_DRAW_ENTRY_POINTS(ZEL_HOOK_DRAW)
+  ZEL_GL_OTHER_ENTRY_POINTS(ZEL_HOOK)
 }
 
 uint64_t GlCallCount() { return g_calls; }

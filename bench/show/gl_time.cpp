@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 #include <epoxy/gl.h>
+
+#include "bench/gl_entry_points.h"
 #include <time.h>
 
 namespace show_bench {
@@ -40,43 +42,16 @@ struct Hook<R (*)(A...), Slot> {
   }
 };
 
-#define ZEL_HOOK(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, false)
-#define ZEL_HOOK_DRAW(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, true)
+#define ZEL_HOOK(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, false);
+#define ZEL_HOOK_DRAW(fn) Hook<decltype(epoxy_##fn), &epoxy_##fn>::Install(#fn, true);
 
 }  // namespace
 
 void InstallGlTiming() {
   if (g_installed) return;
   g_installed = true;
-  ZEL_HOOK_DRAW(glDrawArrays);
-  ZEL_HOOK_DRAW(glDrawElementsBaseVertex);
-  // Every other entry point the device calls, so that none counts as our own time.
-  ZEL_HOOK(glActiveTexture); ZEL_HOOK(glAttachShader); ZEL_HOOK(glBindBuffer);
-  ZEL_HOOK(glBindFramebuffer); ZEL_HOOK(glBindRenderbuffer); ZEL_HOOK(glBindSampler);
-  ZEL_HOOK(glBindTexture); ZEL_HOOK(glBindVertexArray); ZEL_HOOK(glBlendColor);
-  ZEL_HOOK(glBlendEquationSeparate); ZEL_HOOK(glBlendFuncSeparate); ZEL_HOOK(glBlitFramebuffer);
-  ZEL_HOOK(glBufferData); ZEL_HOOK(glBufferSubData); ZEL_HOOK(glCheckFramebufferStatus);
-  ZEL_HOOK(glClear); ZEL_HOOK(glClearColor); ZEL_HOOK(glClearDepth); ZEL_HOOK(glClearStencil);
-  ZEL_HOOK(glClipControl); ZEL_HOOK(glColorMask); ZEL_HOOK(glCompileShader);
-  ZEL_HOOK(glCreateProgram); ZEL_HOOK(glCreateShader); ZEL_HOOK(glCullFace);
-  ZEL_HOOK(glDeleteBuffers); ZEL_HOOK(glDeleteFramebuffers); ZEL_HOOK(glDeleteProgram);
-  ZEL_HOOK(glDeleteRenderbuffers); ZEL_HOOK(glDeleteSamplers); ZEL_HOOK(glDeleteShader);
-  ZEL_HOOK(glDeleteTextures); ZEL_HOOK(glDeleteVertexArrays); ZEL_HOOK(glDepthFunc);
-  ZEL_HOOK(glDepthMask); ZEL_HOOK(glDepthRange); ZEL_HOOK(glDetachShader); ZEL_HOOK(glDisable);
-  ZEL_HOOK(glDisableVertexAttribArray); ZEL_HOOK(glEnable); ZEL_HOOK(glEnableVertexAttribArray);
-  ZEL_HOOK(glFramebufferRenderbuffer); ZEL_HOOK(glFrontFace); ZEL_HOOK(glGenBuffers);
-  ZEL_HOOK(glGenFramebuffers); ZEL_HOOK(glGenRenderbuffers); ZEL_HOOK(glGenSamplers);
-  ZEL_HOOK(glGenTextures); ZEL_HOOK(glGenVertexArrays); ZEL_HOOK(glGetIntegerv);
-  ZEL_HOOK(glGetProgramInfoLog); ZEL_HOOK(glGetProgramiv); ZEL_HOOK(glGetShaderInfoLog);
-  ZEL_HOOK(glGetShaderiv); ZEL_HOOK(glGetUniformLocation); ZEL_HOOK(glLinkProgram);
-  ZEL_HOOK(glPixelStorei); ZEL_HOOK(glPolygonMode); ZEL_HOOK(glReadPixels);
-  ZEL_HOOK(glRenderbufferStorage); ZEL_HOOK(glSamplerParameterf); ZEL_HOOK(glSamplerParameterfv);
-  ZEL_HOOK(glSamplerParameteri); ZEL_HOOK(glScissor); ZEL_HOOK(glShaderSource);
-  ZEL_HOOK(glStencilFunc); ZEL_HOOK(glStencilMask); ZEL_HOOK(glStencilOp);
-  ZEL_HOOK(glTexImage2D); ZEL_HOOK(glTexParameteri); ZEL_HOOK(glTexParameteriv);
-  ZEL_HOOK(glTexSubImage2D); ZEL_HOOK(glUniform1f); ZEL_HOOK(glUniform1iv); ZEL_HOOK(glUniform4f);
-  ZEL_HOOK(glUniform4fv); ZEL_HOOK(glUniformMatrix4fv); ZEL_HOOK(glUseProgram);
-  ZEL_HOOK(glVertexAttrib4f); ZEL_HOOK(glVertexAttribPointer); ZEL_HOOK(glViewport);
+  ZEL_GL_DRAW_ENTRY_POINTS(ZEL_HOOK_DRAW)
+  ZEL_GL_OTHER_ENTRY_POINTS(ZEL_HOOK)
 }
 
 GlTotals GlTimingTotals() { return g_totals; }

@@ -6,30 +6,9 @@ set -euo pipefail
 zel16=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"  # no Data/ here: the program finds the build's Data/ next to itself
 export SDL_AUDIODRIVER=dummy
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# run_case NAME SCREEN SCRIPT: runs SCRIPT (bash, with $zel16 and helpers) under its own
-# Xvfb of the given screen size.
-run_case() {
-  local name=$1 screen=$2 script=$3
-  echo "== $name"
-  if ! timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "set -euo pipefail
-    zel16='$zel16'
-    $(declare -f wait_window finish dismiss_missing_music)
-    $script" >"$work/$name.log" 2>&1; then
-    fail "$name"
-    cat "$work/$name.log"
-  fi
-}
-
-# wait_window TITLE: the id of the visible window with exactly that title.
-wait_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
-}
+case_helpers=dismiss_missing_music
+source "$(dirname "$0")/x_session.sh"
 
 # dismiss_missing_music: a build without the generated soundtrack shows the missing-file
 # box; answer it as a viewer would.
@@ -37,15 +16,6 @@ dismiss_missing_music() {
   local box
   box=$(timeout 3 xdotool search --sync --onlyvisible --name "^FILE_ERROR\$" 2>/dev/null | head -1) || true
   if [ -n "$box" ]; then xdotool windowfocus --sync "$box"; xdotool key Return; fi
-}
-
-# finish PID EXPECTED: waits for the program and checks its exit status.
-finish() {
-  local status=0
-  timeout 30 tail --pid="$1" -f /dev/null || { echo "still running"; kill "$1"; return 1; }
-  wait "$1" || status=$?
-  echo "exit status $status"
-  [ "$status" -eq "$2" ]
 }
 
 # Enter on the untouched dialog: an 800 x 600 full-screen show (the screen has that mode),

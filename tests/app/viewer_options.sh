@@ -6,34 +6,9 @@ set -euo pipefail
 zel16=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"
 export SDL_AUDIODRIVER=dummy
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-run_case() {
-  local name=$1 screen=$2 script=$3
-  echo "== $name"
-  mkdir -p "$work/$name"
-  if ! (cd "$work/$name" && timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "set -euo pipefail
-    zel16='$zel16'
-    $(declare -f wait_window finish png_size)
-    $script") >"$work/$name.log" 2>&1; then
-    fail "$name"
-    cat "$work/$name.log"
-  fi
-}
-
-wait_window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
-
-finish() {
-  local status=0
-  timeout 30 tail --pid="$1" -f /dev/null || { echo "still running"; kill "$1"; return 1; }
-  wait "$1" || status=$?
-  echo "exit status $status"
-  [ "$status" -eq "$2" ]
-}
+case_helpers=png_size
+source "$(dirname "$0")/x_session.sh"
 
 # png_size FILE: "WxH" from the PNG header.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }

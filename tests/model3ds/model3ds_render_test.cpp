@@ -10,9 +10,7 @@
 
 #include "gfxutil/math.h"
 #include "model3ds/model3ds.h"
-#include "platform/d3d9/com_object.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "tests/platform/d3d9/gl_fixture.h"
 #include "tests/model3ds/writer3ds.h"
 
 using namespace test3ds;
@@ -28,17 +26,7 @@ class Model3dsRenderTest : public testing::Test {
     ASSERT_NE(window_, nullptr) << "no display: run under xvfb-run";
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(zel::d3d9::CreateWindowedDevice(d3d_, window_, kWidth, kHeight, &device_), D3D_OK);
   }
   void TearDown() override {
     model_.reset();

@@ -13,6 +13,22 @@
 
 namespace zel::d3d9 {
 
+// A windowed hardware device of w x h with a 24-bit depth and 8-bit stencil buffer, the way
+// the show creates its own.
+inline HRESULT CreateWindowedDevice(IDirect3D9 *d3d, HWND window, UINT width, UINT height,
+                                    IDirect3DDevice9 **device) {
+  D3DPRESENT_PARAMETERS pp{};
+  pp.BackBufferWidth = width;
+  pp.BackBufferHeight = height;
+  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp.Windowed = TRUE;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+  return d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device);
+}
+
 class GlDeviceTest : public ::testing::Test {
  protected:
   static constexpr UINT kWidth = 64, kHeight = 48;
@@ -23,17 +39,7 @@ class GlDeviceTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr) << "no display: run under xvfb-run";
     d3d_ = Direct3DCreate9(D3D9b_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(CreateWindowedDevice(d3d_, window_, kWidth, kHeight, &device_), D3D_OK);
   }
 
   void TearDown() override {
