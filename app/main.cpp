@@ -48,7 +48,8 @@ bool ChooseDataDirectory(const std::string& dataDir) {
     return false;
   }
   if (IsDirectory("Data")) return true;
-  std::string folder = FirstFolderWithData(DataFolderCandidates(ExecutableFolder(), XdgEnvironment::FromProcess()));
+  const XdgEnvironment environment = XdgEnvironment::FromProcess();
+  std::string folder = FirstFolderWithData(DataFolderCandidates(ExecutableFolder(), environment));
   if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
   return true;  // with no Data/ anywhere the show reports each missing file itself
 }
