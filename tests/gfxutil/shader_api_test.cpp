@@ -9,7 +9,7 @@
 #include <string>
 
 #include "gfxutil/shader.h"
-#include "gfxutil/shader_assembler.h"
+#include "shader/assembler.h"
 
 namespace {
 
@@ -135,7 +135,7 @@ TEST(ShaderApi, DebugFlagEmbedsFileNamesAndInstructionLines) {
   const DWORD *d = static_cast<const DWORD *>(debug->GetBufferPointer());
   const DWORD length = (d[1] >> 16) & 0x7FFF;
   ASSERT_EQ(d[1] & 0xFFFF, 0xFFFEu);  // a comment right after the version
-  EXPECT_EQ(d[2], zel::gfxutil::kDebugFourCC);
+  EXPECT_EQ(d[2], zel::shader::kDebugFourCC);
   EXPECT_EQ(d[3], 1u);  // one file
   EXPECT_EQ(d[4], 2u);  // two instructions
   EXPECT_EQ(d[5], 2 + length);  // dcl at the first token after the comment, on line 3
