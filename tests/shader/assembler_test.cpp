@@ -99,6 +99,25 @@ TEST(ShaderAssembler, ReportsEveryBadLineNotOnlyTheFirst) {
   EXPECT_NE(a.errors.find("memory(4): unknown instruction 'bar'\n"), std::string::npos);
 }
 
+// Slots per instruction are the documented ones: exp takes 10 in vs_1_1, sincos 8 from
+// vs_2_0 on, and a predicate adds one to the instruction it guards.
+TEST(ShaderAssembler, InstructionSlotsFollowTheDocumentedCounts) {
+  auto repeat = [](const std::string &line, int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += line;
+    return text;
+  };
+  const std::string vs11 = "vs_1_1\n" + repeat("exp r0.x, c0.x\n", 12) + repeat("mov r1, c0\n", 8);  // 128
+  EXPECT_TRUE(AssembleText(vs11).ok);
+  EXPECT_FALSE(AssembleText(vs11 + "nop\n").ok);
+  const std::string vs20 = "vs_2_0\n" + repeat("sincos r0.xy, c0.x, c1, c2\n", 32);  // 256
+  EXPECT_TRUE(AssembleText(vs20).ok);
+  EXPECT_NE(AssembleText(vs20 + "nop\n").errors.find("too many instructions (257 slots)"), std::string::npos);
+  const std::string vs2x = "vs_2_x\nsetp_gt p0, r0, c0\n" + repeat("(p0) mov r1, c0\n", 127) + "nop\n";  // 256
+  EXPECT_TRUE(AssembleText(vs2x).ok);
+  EXPECT_FALSE(AssembleText(vs2x + "nop\n").ok);
+}
+
 TEST(ShaderAssembler, InstructionSlotLimitOfTheProfile) {
   std::string text = "vs_1_1\n";
   for (int i = 0; i < 128; ++i) text += "mov r0, c0\n";
