@@ -1,10 +1,12 @@
 // Macro expansion (object-like and function-like, no # or ##) and #if arithmetic.
 #include "shader/macros.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace zel::shader {
 namespace {
@@ -122,16 +124,23 @@ bool MacroTable::Define(const std::string &directive, std::string *error) {
 }
 
 // What one Expand call carries through its recursion: the macros being expanded (a macro
-// does not expand inside itself), the run's budget and the first error.
+// does not expand inside itself; at most kMaxExpansionDepth of them), the run's budget and
+// the first error.
 struct MacroTable::Expansion {
-  std::set<std::string> disabled;
+  std::vector<const Macro *> active;
   ExpansionBudget *budget;
   std::string *error;
   bool Fail(const std::string &message) {
     if (error->empty()) *error = message;
     return false;
   }
+  bool IsActive(const Macro *macro) const { return std::find(active.begin(), active.end(), macro) != active.end(); }
 };
+
+namespace {
+constexpr const char *kTooMuchWork = "macro expansion needs more work than a shader may take";
+constexpr const char *kTooLong = "line longer than 64 KiB once its macros are expanded";
+}  // namespace
 
 bool MacroTable::Expand(const std::string &text, std::string *out, std::string *error, ExpansionBudget *budget) const {
   Expansion state{{}, budget, error};
@@ -142,10 +151,10 @@ bool MacroTable::Expand(const std::string &text, std::string *out, std::string *
 
 bool MacroTable::ExpandInto(const std::string &text, Expansion &state, int depth, std::string *out) const {
   if (depth > kMaxExpansionDepth) return state.Fail("macros nested too deeply");
-  if (!state.budget->Spend(text.size())) return state.Fail("macro expansion needs more work than a shader may take");
+  if (!state.budget->Spend(text.size())) return state.Fail(kTooMuchWork);
   size_t i = 0;
   while (i < text.size()) {
-    if (out->size() > kMaxExpandedLine) return state.Fail("macro expansion too long");
+    if (out->size() > kMaxExpandedLine) return state.Fail(kTooLong);
     const char c = text[i];
     if (std::isdigit(static_cast<unsigned char>(c)) ||
         (c == '.' && i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
@@ -161,42 +170,43 @@ bool MacroTable::ExpandInto(const std::string &text, Expansion &state, int depth
     }
     size_t end = i;
     while (end < text.size() && IsIdentChar(text[end])) ++end;
-    const std::string name = text.substr(i, end - i);
+    const std::string_view name(text.data() + i, end - i);
     const auto found = macros_.find(name);
-    if (found == macros_.end() || state.disabled.count(name)) {
-      *out += name;
+    if (found == macros_.end() || state.IsActive(&found->second)) {
+      out->append(name);
       i = end;
       continue;
     }
     const Macro &macro = found->second;
-    std::string replacement = macro.body;
+    if (!state.budget->Spend(kInvocationCost)) return state.Fail(kTooMuchWork);
+    std::string substituted;
     if (macro.functionLike) {
       size_t open = end;
       while (open < text.size() && std::isspace(static_cast<unsigned char>(text[open]))) ++open;
       if (open >= text.size() || text[open] != '(') {  // a function-like name alone is left as it is
-        *out += name;
+        out->append(name);
         i = end;
         continue;
       }
       std::vector<std::string> args;
       end = ParseArguments(text, open, &args);
-      if (end == std::string::npos) return state.Fail("unterminated argument list of " + name);
-      if (!state.budget->Spend(end - open)) return state.Fail("macro expansion needs more work than a shader may take");
+      if (end == std::string::npos) return state.Fail("unterminated argument list of " + found->first);
+      if (!state.budget->Spend(end - open)) return state.Fail(kTooMuchWork);
       if (args.size() == 1 && args[0].empty() && macro.params.empty()) args.clear();
       if (args.size() != macro.params.size())
-        return state.Fail(name + " takes " + std::to_string(macro.params.size()) + " arguments, given " +
+        return state.Fail(found->first + " takes " + std::to_string(macro.params.size()) + " arguments, given " +
                           std::to_string(args.size()));
       for (std::string &arg : args) {  // arguments are expanded before substitution
         std::string expanded;
         if (!ExpandInto(arg, state, depth + 1, &expanded)) return false;
-        arg = expanded;
+        arg = std::move(expanded);
       }
-      replacement = Substitute(macro, args);
-      if (replacement.size() > kMaxExpandedLine) return state.Fail("macro expansion too long");
+      substituted = Substitute(macro, args);
+      if (substituted.size() > kMaxExpandedLine) return state.Fail(kTooLong);
     }
-    state.disabled.insert(name);
-    const bool ok = ExpandInto(replacement, state, depth + 1, out);
-    state.disabled.erase(name);
+    state.active.push_back(&macro);
+    const bool ok = ExpandInto(macro.functionLike ? substituted : macro.body, state, depth + 1, out);
+    state.active.pop_back();
     if (!ok) return false;
     i = end;
   }

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zel::shader {
@@ -15,8 +15,10 @@ namespace zel::shader {
 inline constexpr int kMaxExpansionDepth = 64;
 inline constexpr size_t kMaxExpandedLine = size_t(1) << 16;  // bytes of one expanded line
 
-// Work macro expansion may do in one preprocessing run, counted in characters scanned,
-// produced and rescanned (each about a nanosecond or two); once spent, expansion fails.
+// Work macro expansion may do in one preprocessing run, counted in characters scanned and
+// rescanned, plus kInvocationCost for each macro expanded (a lookup and a recursion cost
+// about as much as that many characters); once spent, expansion fails.
+inline constexpr size_t kInvocationCost = 32;
 struct ExpansionBudget {
   size_t used = 0;
   size_t limit = SIZE_MAX;
@@ -48,7 +50,7 @@ class MacroTable {
  private:
   struct Expansion;
   bool ExpandInto(const std::string &text, Expansion &state, int depth, std::string *out) const;
-  std::map<std::string, Macro> macros_;
+  std::map<std::string, Macro, std::less<>> macros_;  // looked up by string_view
 };
 
 // Evaluates a #if / #elif expression (defined() already applied, macros expanded; identifiers
