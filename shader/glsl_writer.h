@@ -1,6 +1,6 @@
 // Decoded vertex shader -> GLSL 330 core vertex program for the OpenGL device. Inputs sit at
 // the attribute locations of their dcl usages, outputs feed the pixel stage's varyings and the
-// constants come from the uniforms named in shader_interface.h. Pure string work, no OpenGL.
+// constants come from the uniforms named in glsl_interface.h. Pure string work, no OpenGL.
 #pragma once
 
 #include <string>

@@ -12,8 +12,12 @@ bool ReadSourceFile(const std::string &path, size_t maxBytes, std::string *text,
   // device may never end.
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
+  if (status.type() == std::filesystem::file_type::not_found || ec == std::errc::no_such_file_or_directory) {
     *error = "no such file";
+    return false;
+  }
+  if (ec) {
+    *error = "cannot be opened (" + ec.message() + ")";
     return false;
   }
   if (std::filesystem::is_directory(status)) {
