@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Compiles the code above platform/ for Windows: every .cpp of app/ render/ audio/
+# Compiles the code above platform/ for Windows: every .cpp of shader/ app/ render/ audio/
 # model3ds/ scenes/ gfxutil/ with mingw-w64 against the real SDK headers (windows.h,
 # mmsystem.h, d3d9.h), syntax only. Our stand-in headers are not on the include path; our
 # own headers are found from the repository root. Lists every file that fails and exits 1
@@ -13,7 +13,7 @@ if ! command -v "$cxx" >/dev/null; then
   exit 1
 fi
 
-folders=(app render audio model3ds scenes gfxutil)
+folders=(shader app render audio model3ds scenes gfxutil)
 log=$(mktemp)
 # libjpeg's headers (a library of its own, not part of the SDK) come from Debian's libjpeg-dev,
 # alone in a folder of their own so that no other Linux header is seen. HAVE_BOOLEAN keeps

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "platform/d3d9/gl_objects.h"
-#include "platform/d3d9/shader_interface.h"
+#include "shader/glsl_interface.h"
 #include "platform/d3d9/shader_translate.h"
 #include "platform/d3d9/window_seam.h"
 
@@ -98,8 +98,8 @@ bool GlDevice::InitGl() {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   // Inputs a vertex does not have: white diffuse, black specular, (0, 0, 0, 1) elsewhere.
-  glVertexAttrib4f(kAttribColor0, 1.0f, 1.0f, 1.0f, 1.0f);
-  glVertexAttrib4f(kAttribColor1, 0.0f, 0.0f, 0.0f, 0.0f);
+  glVertexAttrib4f(shader::kAttribColor0, 1.0f, 1.0f, 1.0f, 1.0f);
+  glVertexAttrib4f(shader::kAttribColor1, 0.0f, 0.0f, 0.0f, 0.0f);
   bool immediate = pp_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE || VsyncDisabled();
   SDL_GL_SetSwapInterval(immediate ? 0 : 1);
   gl_.Invalidate();

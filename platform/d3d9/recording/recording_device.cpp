@@ -8,7 +8,7 @@
 
 #include "platform/d3d9/d3d9_names.h"
 #include "platform/d3d9/recording/recording_objects.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/program.h"
 #include "platform/d3d9/shader_translate.h"
 #include "platform/d3d9/vertex_layout.h"
 
