@@ -1,6 +1,9 @@
 // zel16's entry point: reads the options, finds the data directory, registers the program's
 // resources and runs the show through WinMain.
 #include <windows.h>
+#include <zel_d3d9_ext.h>
+#include <zel_sound_ext.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,10 +15,6 @@
 #include "app/demo_app.h"
 #include "app/frame_render.h"
 #include "app/screenshot.h"
-#include "platform/d3d9/window_seam.h"
-#include "platform/sound/stream_control.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 
@@ -43,14 +42,6 @@ bool ChooseDataDirectory(const std::string& dataDir) {
   folder.resize(slash);
   if (IsDirectory((folder + "/Data").c_str())) SetCurrentDirectoryA(folder.c_str());
   return true;  // with no Data/ anywhere the show reports each missing file itself
-}
-
-// The device draws into the window layer's windows: it finds the SDL window behind a
-// handle through the window layer, and its OpenGL attributes are set before each window
-// is made, as they fix the window's pixel format.
-void ConnectDeviceToWindows() {
-  zel::d3d9::SetWindowResolver(zel::win32::SdlWindowFromHwnd);
-  zel::win32::SetWindowCreationHook(zel::d3d9::SetGlWindowAttributes);
 }
 
 void MakeAbsolute(std::string& path) {
@@ -130,7 +121,6 @@ int main(int argc, char** argv) {
   }
   zel::win32::SetBatchMode(line.batch);
   ApplyViewingOptions(line);
-  ConnectDeviceToWindows();
   RegisterAppResources();
   if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
   DemoApp::options = ToShowOptions(line);

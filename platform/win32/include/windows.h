@@ -248,6 +248,7 @@ typedef MSG *LPMSG;
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
+#define SW_SHOWDEFAULT 10
 
 #define HWND_TOP ((HWND)0)
 #define SWP_NOSIZE 0x0001
@@ -418,5 +419,9 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetTickCount(void);
+
+// The program's entry point, which the program defines. The platform's entry library
+// (zel_win32_main) supplies main() and calls it, as the Windows loader does.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
 
 #define ZeroMemory(dest, len) memset((dest), 0, (len))

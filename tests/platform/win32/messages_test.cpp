@@ -1,6 +1,7 @@
 // Windows, the message queue and SDL events on a real display.
 #include <SDL.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/virtual_keys.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 
