@@ -9,6 +9,7 @@
 
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/virtual_keys.h"
+#include "platform/wsi/wsi.h"
 
 namespace {
 
@@ -180,6 +181,50 @@ TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
   mode.dmBitsPerPel = 8;
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_FAILED);  // only temporary changes
+}
+
+TEST_F(Messages, OffscreenWindowsAreSurfacesThatNeverShowNorTakeInput) {
+  DestroyWindow(hwnd);  // made again below, after the off-screen window
+  HWND offscreen = zel::win32::CreateOffscreenWindow(48, 32);
+  ASSERT_NE(offscreen, nullptr);
+  hwnd = CreateWindowExA(0, "Recorder", "t", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_TRUE(IsWindow(offscreen));
+  RECT client;
+  ASSERT_TRUE(GetClientRect(offscreen, &client));
+  EXPECT_EQ(client.right, 48);
+  EXPECT_EQ(client.bottom, 32);
+  // The device finds it like any window it may draw into.
+  SDL_Window* surface = zel::wsi::SdlWindowOf(offscreen);
+  ASSERT_NE(surface, nullptr);
+  EXPECT_FALSE(ShowWindow(offscreen, SW_SHOW));
+  EXPECT_FALSE(SetWindowPos(offscreen, HWND_TOP, 0, 0, 10, 10, 0));
+  EXPECT_FALSE(SDL_GetWindowFlags(surface) & SDL_WINDOW_SHOWN);
+  // Keys no window has the focus for, and quit requests, go to the program's own window,
+  // though the off-screen one is older.
+  SDL_Event key = {};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.sym = SDLK_a;
+  SDL_PushEvent(&key);
+  SDL_Event quit = {};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  std::vector<MSG> m = Drain();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].hwnd, hwnd);
+  EXPECT_EQ(m[1].hwnd, hwnd);
+  EXPECT_EQ(m[1].message, static_cast<UINT>(WM_CLOSE));
+  // With no window of its own the program gets WM_QUIT, not a close of the surface.
+  DestroyWindow(hwnd);
+  hwnd = nullptr;
+  SDL_PushEvent(&quit);
+  m = Drain();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, static_cast<UINT>(WM_QUIT));
+  EXPECT_TRUE(DestroyWindow(offscreen));
+  EXPECT_FALSE(IsWindow(offscreen));
+  EXPECT_EQ(zel::wsi::SdlWindowOf(offscreen), nullptr);
+  EXPECT_EQ(zel::win32::CreateOffscreenWindow(0, 32), nullptr);
 }
 
 TEST(VirtualKeys, EveryCodeIsBelow256) {
