@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
-#include <vector>
+#include <string>
 
 #include "app/demo_clock.h"
 #include "app/screenshot.h"

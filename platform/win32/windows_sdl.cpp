@@ -93,11 +93,6 @@ bool EnsureSdlVideo() {
   return true;
 }
 
-SDL_Window* SdlWindowFromHwnd(HWND hwnd) {
-  WindowObject* window = FindWindow(hwnd);
-  return window && window->kind == WindowKind::TopLevel ? window->sdl : nullptr;
-}
-
 }  // namespace zel::win32
 
 using namespace zel::win32;

@@ -1,6 +1,7 @@
 // Stand-in for <d3d9.h>: the Direct3D 9 interfaces Zel 16 uses, as abstract classes with
 // the SDK's method names and parameter types. The OpenGL implementation lives in
-// platform/d3d9/; tests substitute a recording device behind the same interfaces.
+// platform/d3d9/; tests substitute a recording device behind the same interfaces. The
+// implementation's own switches are in zel_d3d9_ext.h.
 #pragma once
 
 #include <windows.h>

@@ -11,12 +11,14 @@
 // D3DERR_WASSTILLDRAWING while the copy is still running. So a caller that keeps a small ring
 // of system-memory surfaces can draw frame k + 1 while frame k is copied:
 //
-//   draw frame k; GetRenderTargetData(back, ring[k % n]);
-//   if (k >= n - 1) lock ring[(k + 1) % n], use frame k - n + 1, unlock;
+//   for each frame k: draw it; Present; GetRenderTargetData(back, ring[k % n]);
+//                     if k >= n - 1: LockRect(ring[(k + 1) % n]), use frame k - n + 1, UnlockRect;
+//   then lock the n - 1 surfaces still pending, oldest first.
 //
-// A destination surface holds the pixels of the last copy into it; locking it again, or a
-// copy into another surface in between, changes nothing. The recording device copies at once
-// (its back buffer holds only what Clear wrote: it draws nothing).
+// A destination surface keeps the pixels of the last copy into it: locking it again, or
+// copies into other surfaces in between, change nothing; a new copy into it replaces them.
+// The recording device copies at once (its back buffer holds only what Clear wrote: it draws
+// nothing).
 #pragma once
 
 namespace zel::d3d9 {

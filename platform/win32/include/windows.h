@@ -1,6 +1,7 @@
 // Stand-in for the subset of <windows.h> that Zel 16 uses, on SDL2 and GTK 3.
 // Type names, constants and signatures are those of the Windows SDK, so the code above
-// platform/ compiles unchanged against either. Behaviour lives in platform/win32/*.cpp.
+// platform/ compiles unchanged against either. Behaviour lives in platform/win32/*.cpp; what
+// Linux needs beyond these calls is in zel_win32_ext.h.
 #pragma once
 
 #include <cstddef>

@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "platform/win32/sdl_window.h"
 #include "platform/win32/virtual_keys.h"
 #include "platform/wsi/wsi.h"
 
@@ -43,7 +42,7 @@ class Messages : public ::testing::Test {
   void Key(Uint32 type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
     SDL_Event e = {};
     e.type = type;
-    e.key.windowID = SDL_GetWindowID(zel::win32::SdlWindowFromHwnd(hwnd));
+    e.key.windowID = SDL_GetWindowID(zel::wsi::SdlWindowOf(hwnd));
     e.key.keysym.sym = sym;
     e.key.keysym.mod = mod;
     e.key.repeat = repeat;
@@ -70,8 +69,8 @@ TEST_F(Messages, ClientAreaLeavesOutTheCaption) {
   ASSERT_TRUE(GetClientRect(hwnd, &client));
   EXPECT_EQ(client.right, 200);
   EXPECT_EQ(client.bottom, 100 - GetSystemMetrics(SM_CYCAPTION));
-  EXPECT_NE(zel::win32::SdlWindowFromHwnd(hwnd), nullptr);
-  EXPECT_EQ(zel::win32::SdlWindowFromHwnd(reinterpret_cast<HWND>(&received)), nullptr);
+  EXPECT_NE(zel::wsi::SdlWindowOf(hwnd), nullptr);
+  EXPECT_EQ(zel::wsi::SdlWindowOf(reinterpret_cast<HWND>(&received)), nullptr);
 }
 
 TEST_F(Messages, KeysBecomeKeyMessagesWithVirtualKeyCodes) {
@@ -126,7 +125,7 @@ TEST_F(Messages, CloseButtonAndDefaultCloseProcessing) {
   SDL_Event e = {};
   e.type = SDL_WINDOWEVENT;
   e.window.event = SDL_WINDOWEVENT_CLOSE;
-  e.window.windowID = SDL_GetWindowID(zel::win32::SdlWindowFromHwnd(hwnd));
+  e.window.windowID = SDL_GetWindowID(zel::wsi::SdlWindowOf(hwnd));
   SDL_PushEvent(&e);
   std::vector<MSG> m = Drain();
   ASSERT_EQ(m.size(), 1u);
@@ -168,7 +167,7 @@ TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
                                nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(popup, nullptr);
   ShowWindow(popup, SW_SHOW);
-  SDL_Window* window = zel::win32::SdlWindowFromHwnd(popup);
+  SDL_Window* window = zel::wsi::SdlWindowOf(popup);
   EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
   int w = 0, h = 0;
   SDL_GetWindowSize(window, &w, &h);
