@@ -20,8 +20,11 @@ class GlReadbackTest : public GlDeviceTest {
     ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_), D3D_OK);
   }
   void TearDown() override {
-    for (IDirect3DSurface9 *s : {back_, ring_[0], ring_[1]})
-      if (s != nullptr) EXPECT_EQ(s->Release(), 0u);
+    for (IDirect3DSurface9 *s : {back_, ring_[0], ring_[1]}) {
+      if (s != nullptr) {
+        EXPECT_EQ(s->Release(), 0u);
+      }
+    }
     GlDeviceTest::TearDown();
   }
   IDirect3DSurface9 *Plain(D3DFORMAT format = D3DFMT_X8R8G8B8, UINT w = kWidth, UINT h = kHeight) {
