@@ -2,6 +2,7 @@
 #include "platform/d3d9/gl_device.h"
 
 #include <SDL.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,7 @@
 #include "platform/d3d9/gl_objects.h"
 #include "shader/glsl_interface.h"
 #include "platform/d3d9/shader_translate.h"
-#include "platform/d3d9/window_seam.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::d3d9 {
 namespace {
@@ -23,7 +24,7 @@ thread_local const GlDevice *t_currentDevice = nullptr;
 
 HRESULT GlDevice::Create(IDirect3D9 *d3d, SDL_Window *window, const D3DPRESENT_PARAMETERS &pp, GlDevice **out) {
   *out = nullptr;
-  SetGlWindowAttributes();
+  zel::wsi::SetGlAttributes();  // the context asks for 3.3 core
   SDL_GLContext context = SDL_GL_CreateContext(window);
   if (context == nullptr) {
     std::fprintf(stderr, "d3d9: no OpenGL 3.3 core context: %s\n", SDL_GetError());

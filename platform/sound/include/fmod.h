@@ -1,6 +1,7 @@
 // Stand-in for the subset of the FMOD 3 sound library (fmod.dll) that Zel 16 calls, with the
 // library's own names, values and signatures. It streams MP3 files through libmpg123 to an
-// SDL2 audio device; the behaviour lives in fsound.cpp, the decoder in mp3_source.cpp.
+// SDL2 audio device; the behaviour lives in fsound.cpp, the decoder in mp3_source.cpp. The
+// stand-in's own switches and decoding for tools are in zel_sound_ext.h.
 #pragma once
 
 #if defined(_WIN32)
