@@ -12,11 +12,11 @@ close_request=${4:+$(realpath "$4")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-failures=0
+source "$(dirname "$0")/x_session.sh"
+# The deadline waits, for the scripts that drive a run on their own X server.
+waits=$(declare -f wait_for exited has_file press_until)
 # 2000 ticks (2 s of demo time) a frame: the whole 179 s show in 90 frames.
 show_args=(--no-setup --window 320x240 --batch --fixed-step 2000)
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # on_xvfb SCREEN COMMAND...: the command on its own virtual X server; its status comes back.
 on_xvfb() {
@@ -114,15 +114,13 @@ case "$drill" in
     # caption of 19 (the run had decided on full-screen, so no caption allowance was added).
     # Escape in the window ends it with status 0; box 2 never shows.
     status=0
-    on_xvfb 1024x768 bash -c '
+    on_xvfb 1024x768 bash -c "$waits"'
+      no_box() { ! xdotool search --onlyvisible --name "^ERROR\$" >/dev/null; }
       "$0" --no-setup --fullscreen 800x600 --data "$1" & pid=$!
       box=$(timeout 30 xdotool search --sync --onlyvisible --name "^ERROR\$" | head -1)
       [ -n "$box" ] || { kill $pid; exit 125; }
       # Pressed again while the box is still up: a key sent before GTK has the focus is lost.
-      for try in 1 2 3 4 5; do
-        xdotool windowfocus --sync "$box"; sleep 0.3; xdotool key alt+y; sleep 1
-        xdotool search --onlyvisible --name "^ERROR\$" >/dev/null || break
-      done
+      press_until 30 "$box" alt+y no_box || { kill $pid; exit 125; }
       demo=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zel 16\$" | head -1)
       [ -n "$demo" ] || { kill $pid; exit 126; }
       xwininfo -id "$demo" | grep -E "Absolute upper-left X|Width|Height"
@@ -130,36 +128,34 @@ case "$drill" in
       xwininfo -id "$demo" | grep -q "Width: 800\$" || { kill $pid; exit 127; }
       xwininfo -id "$demo" | grep -q "Height: 581\$" || { kill $pid; exit 127; }
       xdotool search --onlyvisible --name "^ERROR\$" && { kill $pid; exit 123; }
-      for try in 1 2 3 4 5; do
-        xdotool windowfocus --sync "$demo"; sleep 0.3; xdotool key Escape
-        timeout 10 tail --pid=$pid -f /dev/null && break
-      done
-      kill -0 $pid 2>/dev/null && { kill $pid; exit 124; }
+      press_until 60 "$demo" Escape exited $pid || { kill $pid; exit 124; }
       wait $pid' "$zel16" "$(dirname "$data")" >"$work/out.txt" 2>"$work/err.txt" || status=$?
     cat "$work/out.txt" "$work/err.txt"
     if [ "$status" -ne 0 ]; then fail "refused full-screen mode, answered Yes: status $status"
     else echo "ok: refused full-screen mode, answered Yes: window mode, status 0"; fi ;;
   closed-while-loading | closed-while-running)
     # A window manager's close request (WM_DELETE_WINDOW), sent the moment the demo window
-    # shows, while the device is made and the scenes load; or 5 s later, while the show
-    # runs. A request during loading waits in the queue and the loop takes it first; one
-    # during the show is taken before the next frame. Either way the show ends through its
-    # teardown, status 0, long before the 179 s the real-time show would otherwise run.
+    # shows, while the device is made and the scenes load; or once the show runs, as an F12
+    # screenshot (taken only by the main loop) shows. A request during loading waits in the
+    # queue and the loop takes it first; one during the show is taken before the next frame.
+    # Either way the show ends through its teardown, status 0, long before the 179 s the
+    # real-time show would otherwise run.
     [ -x "$close_request" ] || { echo "$drill needs x11_close_request"; exit 2; }
-    delay=0; [ "$drill" = closed-while-running ] && delay=5
     status=0
-    on_xvfb 1280x1024 bash -c '
+    mkdir -p "$work/shots"
+    on_xvfb 1280x1024 bash -c "$waits"'
+      cd "$4"  # screenshots go to the folder the program starts in
       start=$(date +%s%N)
       "$0" --no-setup --window 320x240 --batch --data "$1" & pid=$!
-      if [ "$3" -gt 0 ]; then
-        timeout 30 xdotool search --sync --onlyvisible --name "^Zel 16\$" >/dev/null
-        sleep "$3"; kill -0 $pid || exit 122
+      if [ "$3" = closed-while-running ]; then
+        demo=$(timeout 30 xdotool search --sync --onlyvisible --name "^Zel 16\$" | head -1)
+        press_until 60 "$demo" F12 has_file "zel16-*.png" || { kill $pid; exit 122; }
       fi
       "$2" "Zel 16" 60 || { kill $pid; exit 125; }
       echo "close request sent after $(( ($(date +%s%N) - start) / 1000000 )) ms"
       timeout 60 tail --pid=$pid -f /dev/null || { kill $pid; exit 124; }
       echo "ended after $(( ($(date +%s%N) - start) / 1000000 )) ms"
-      wait $pid' "$zel16" "$(dirname "$data")" "$close_request" "$delay" \
+      wait $pid' "$zel16" "$(dirname "$data")" "$close_request" "$drill" "$work/shots" \
       >"$work/out.txt" 2>"$work/err.txt" || status=$?
     cat "$work/out.txt" "$work/err.txt"
     if [ "$status" -ne 0 ]; then fail "$drill: status $status"

@@ -1,9 +1,10 @@
 // --loop: after the end of a fixed-step show, RestartShow puts everything back, so the second
-// run draws the same frames as the first: its first frame, and a frame in the word flashes,
-// whose positions come from the random sequence.
+// run draws the same frames as the first (its first frame, and a frame in the word flashes,
+// whose positions come from the random sequence) and plays the soundtrack from its start.
 #include "app/show_restart.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 #include <zel_crt_rand.h>
 #include <zel_win32_ext.h>
@@ -14,6 +15,7 @@
 
 #include "app/demo_clock.h"
 #include "app/show_schedule.h"
+#include "audio/music_player.h"
 #include "gfxutil/surface.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
@@ -25,14 +27,18 @@ namespace {
 constexpr int kWidth = 160, kHeight = 120;  // pixels
 constexpr uint32_t kStep = 250;             // ticks per frame: 0.25 s
 constexpr float kFlashTime = 14.0f;         // seconds, inside the title's word flashes
-
-struct SilentMusic {
-  void Play(int) {}
-};
+constexpr const char* kMusicFile = "Data/Music/sm.mp3";
+constexpr int kStreamMode = 1;
+constexpr double kPastTheMusic = 1000.0;    // seconds into the soundtrack, beyond its end
+// Seconds of demo time, well after the music starts at 6 s: a stream that has nothing left to
+// play has long stopped (within one 23 ms device buffer), one started from the beginning of
+// the 176 s soundtrack still plays.
+constexpr float kMusicCheckTime = 30.0f;
 
 struct RunFrames {
   std::vector<uint8_t> first, flash;
   int frames = 0;
+  bool checkedMusic = false, musicPlaying = false;  // at kMusicCheckTime
 };
 
 class LoopRestart : public ::testing::Test {
@@ -42,6 +48,10 @@ class LoopRestart : public ::testing::Test {
     window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
     if (window == nullptr) GTEST_SKIP() << "no display";
     ASSERT_TRUE(SUCCEEDED(device.Create(window, kWidth, kHeight, false)));
+    // A real output that consumes the music in real time, as a sound card would.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_EQ(music.Init(44100, 32, 0), S_OK);
+    ASSERT_EQ(music.Open(kMusicFile, kStreamMode, 0), S_OK);
     IDirect3DDevice9* d3d = device.GetDevice();
     title = new (std::nothrow) TitleScene(d3d);
     sky = new (std::nothrow) SkyScene(d3d);
@@ -51,6 +61,9 @@ class LoopRestart : public ::testing::Test {
     delete title;
     delete sky;
     delete opening;
+    music.Close();
+    FSOUND_Close();
+    ZelSound_SetStartPosition(0.0);
     device.ReleaseDevice();
     if (window) DestroyWindow(window);
   }
@@ -64,19 +77,23 @@ class LoopRestart : public ::testing::Test {
   RunFrames Run() {
     RunFrames run;
     const BYTE keys[256] = {};
-    SilentMusic music;
     for (;;) {
       float t = clock.Seconds();
       DemoClock::Advance(kStep);
       if (show::ShowFrame(t, keys, device, music, title, sky, opening) != show::FrameResult::Drawn) break;
       if (run.frames++ == 0) Grab(&run.first);
       if (run.flash.empty() && t >= kFlashTime) Grab(&run.flash);
+      if (!run.checkedMusic && t >= kMusicCheckTime) {
+        run.checkedMusic = true;
+        run.musicPlaying = FSOUND_IsPlaying(show::kMusicChannel) != 0;
+      }
     }
     return run;
   }
 
   HWND window = nullptr;
   RenderDevice device;
+  MusicPlayer music;
   TitleScene* title = nullptr;
   SkyScene* sky = nullptr;
   OpeningScene* opening = nullptr;
@@ -87,12 +104,17 @@ TEST_F(LoopRestart, SecondRunStartsAsTheFirstDid) {
   CrtRandReset();
   DemoClock::StartAt(0.0f);
   const uint32_t startState = CrtRandState();
+  // The first run joins the soundtrack beyond its end, as a late --start does: its stream
+  // is heard no more once it has started.
+  ZelSound_SetStartPosition(kPastTheMusic);
   RunFrames first = Run();
+  ASSERT_TRUE(first.checkedMusic);
+  EXPECT_FALSE(first.musicPlaying);
   ASSERT_GT(first.frames, 700);  // 179 s at 0.25 s a frame
   EXPECT_GT(clock.Seconds(), show::kShowEnd);
   EXPECT_NE(CrtRandState(), startState);  // the flashes drew from the sequence
 
-  RestartShow(clock, false, nullptr, MusicSource{"Data/Music/sm.mp3", 1});
+  RestartShow(clock, false, &music, MusicSource{kMusicFile, kStreamMode});
   EXPECT_EQ(clock.Seconds(), 0.0f);
   EXPECT_EQ(CrtRandState(), startState);
 
@@ -102,6 +124,8 @@ TEST_F(LoopRestart, SecondRunStartsAsTheFirstDid) {
   EXPECT_TRUE(second.first == first.first) << "the first frame of the second run differs";
   ASSERT_FALSE(first.flash.empty());
   EXPECT_TRUE(second.flash == first.flash) << "a word-flash frame of the second run differs";
+  // The second run's play requests started a stream reopened at the music's start.
+  EXPECT_TRUE(second.musicPlaying) << "the second run's music is not playing";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "gfxutil/math.h"
 #include "platform/d3d9/recording/recording_device.h"
+#include "tests/render/matrix_check.h"
 
 using zel::d3d9::RecordingDevice;
 
@@ -123,14 +124,18 @@ TEST_F(ScreenFaderTest, AFadeOutsideItsWindowStillLeavesTheFaderState) {
   EXPECT_EQ(device->State().textures[1], nullptr);
   EXPECT_EQ(device->State().fvf, 0x42u);
 
-  D3DXMATRIX projection, view, identity;
-  D3DXMatrixPerspectiveFovLH(&projection, 0.8975979f, 1.3333334f, 0.1f, 150.0f);
-  const D3DXVECTOR3 eye(0, 0, -2.45f), at(0, 0, 0), up(0, 1, 0);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  D3DXMatrixIdentity(&identity);
-  EXPECT_EQ(D3DXMATRIX(device->Transform(D3DTS_PROJECTION)), projection);
-  EXPECT_EQ(D3DXMATRIX(device->Transform(D3DTS_VIEW)), view);
-  EXPECT_EQ(D3DXMATRIX(device->Transform(D3DTS_WORLD)), identity);
+  // The fader's camera 2.45 units in front of the origin, with a field of view of 2 pi / 7
+  // (tan(pi / 7) = 0.481575), sees +-1.179858 vertically and +-1.573144 horizontally: that
+  // corner lands on the screen's top-right corner. The near plane (0.1 in front of the eye)
+  // is depth 0 and the far plane (150) depth 1; the world is left as it is.
+  using matrix_check::Near;
+  using matrix_check::OnScreen;
+  const zel::d3d9::DeviceState &s = device->State();
+  EXPECT_TRUE(Near(OnScreen(s, 0, 0, 0), 320, 240, (1 - 0.1f / 2.45f) * 150 / 149.9f, 1e-4f));
+  EXPECT_TRUE(Near(OnScreen(s, 1.573144f, 1.179858f, 0), 640, 0, (1 - 0.1f / 2.45f) * 150 / 149.9f, 1e-3f));
+  EXPECT_TRUE(Near(OnScreen(s, 0, 0, -2.35f), 320, 240, 0, 1e-4f));
+  EXPECT_TRUE(Near(OnScreen(s, 0, 0, 147.55f), 320, 240, 1, 1e-4f));
+  EXPECT_TRUE(Near(matrix_check::Through(s.transforms[zel::d3d9::TransformSlot(D3DTS_WORLD)], 1, 2, 3), 1, 2, 3, 0));
   texture->Release();
 }
 

@@ -137,7 +137,7 @@ TEST_F(ShaderEffectTest, ShaderCreationFailureIsSilent) {
 
 TEST_F(ShaderEffectTest, ConstantsC0ToC16) {
   ShaderEffect effect(device_);
-  D3DXMATRIX world, view, projection, viewProjection;
+  D3DXMATRIX world, view, projection;
   D3DXMatrixTranslation(&world, 1.0f, 2.0f, 3.0f);
   const D3DXVECTOR3 eye(0, 0, -10), at(0, 0, 0), up(0, 1, 0);
   D3DXMatrixLookAtLH(&view, &eye, &at, &up);
@@ -150,11 +150,24 @@ TEST_F(ShaderEffectTest, ConstantsC0ToC16) {
   // c0-c3: columns of world; c4-c7: columns of view x projection.
   EXPECT_EQ(Register(0), (std::array<float, 4>{1, 0, 0, 1}));
   EXPECT_EQ(Register(2), (std::array<float, 4>{0, 0, 1, 3}));
-  D3DXMatrixMultiply(&viewProjection, &view, &projection);
-  for (UINT column = 0; column < 4; ++column) {
-    const std::array<float, 4> c = Register(4 + column);
-    for (int row = 0; row < 4; ++row) EXPECT_FLOAT_EQ(c[size_t(row)], viewProjection.m[row][column]);
-  }
+  // c4-c7 take a world point to clip space. The camera 10 units in front of the origin with
+  // a field of view of 0.8 (tan 0.4 = 0.422793) sees +-4.22793 vertically and +-5.63724
+  // across: the origin lands in the middle at depth (1 - 0.1 / 10) x 100 / 99.9 = 0.990991,
+  // that corner on the top-right corner of the view.
+  auto clip = [&](float x, float y, float z) {
+    float v[4];
+    for (UINT i = 0; i < 4; ++i) {
+      const std::array<float, 4> c = Register(4 + i);
+      v[i] = c[0] * x + c[1] * y + c[2] * z + c[3];
+    }
+    return std::array<float, 3>{v[0] / v[3], v[1] / v[3], v[2] / v[3]};
+  };
+  const std::array<float, 3> middle = clip(0, 0, 0), corner = clip(5.63724f, 4.22793f, 0);
+  EXPECT_NEAR(middle[0], 0.0f, 1e-6f);
+  EXPECT_NEAR(middle[1], 0.0f, 1e-6f);
+  EXPECT_NEAR(middle[2], 0.990991f, 1e-5f);
+  EXPECT_NEAR(corner[0], 1.0f, 1e-5f);
+  EXPECT_NEAR(corner[1], 1.0f, 1e-5f);
   const std::array<float, 4> eye4 = {0, 0, -10, 1};
   for (UINT n : {8u, 11u}) {
     const std::array<float, 4> c = Register(n);

@@ -56,14 +56,16 @@ TEST_F(OpeningSceneTest, FrameDrawsTheCardThenTheFade) {
   auto texts = Texts();
   ASSERT_GT(texts.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + expected.size()), expected);
-  // The card is drawn without blending, 3.2 x 2.4, from 2.11 units in front.
+  // The card is drawn without blending, 3.2 x 2.4, from 2.11 units in front with a vertical
+  // field of view of 1.1423974: tan(0.5711987) = 0.642661, so the view shows +-1.356015
+  // vertically and +-1.808020 horizontally. The card's centre lands in the middle of the
+  // screen, its top-left corner 320 x (1 - 1.6 / 1.808020) = 36.82 pixels from the left and
+  // 240 x (1 - 1.2 / 1.356015) = 27.61 from the top, at depth (1 - 0.1 / 2.11) x 100000 /
+  // 99999.9 = 0.952607 (near plane 0.1, far 100000).
   const auto &draw = device->Draws()[0];
   EXPECT_EQ(draw.state.renderStates[D3DRS_ALPHABLENDENABLE], 0u);
-  EXPECT_EQ(scene_test::Matrix(draw.state.transforms[zel::d3d9::TransformSlot(D3DTS_VIEW)]),
-            scene_test::LookAt(0, 0, -2.11f, 0, 0, 0));
-  D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovLH(&projection, 1.1423974f, 1.3333334f, 0.1f, 100000.0f);
-  EXPECT_EQ(scene_test::Matrix(draw.state.transforms[zel::d3d9::TransformSlot(D3DTS_PROJECTION)]), projection);
+  EXPECT_TRUE(scene_test::Near(scene_test::OnScreen(draw.state, 0, 0, 0), 320, 240, 0.952607f, 1e-3f));
+  EXPECT_TRUE(scene_test::Near(scene_test::OnScreen(draw.state, -1.6f, 1.2f, 0), 36.82f, 27.61f, 0.952607f, 1e-2f));
   // The fader follows and leaves blending off.
   EXPECT_EQ(device->RenderState(D3DRS_ALPHABLENDENABLE), 0u);
   EXPECT_EQ(device->RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_INVDESTALPHA));

@@ -14,6 +14,7 @@
 
 #include "gfxutil/math.h"
 #include "platform/d3d9/recording/recording_device.h"
+#include "tests/render/matrix_check.h"
 
 namespace scene_test {
 
@@ -82,11 +83,9 @@ inline int DrawsBetween(uint32_t before, uint32_t after, int limit = 1000) {
 
 inline D3DXMATRIX Matrix(const D3DMATRIX &m) { return D3DXMATRIX(m); }
 
-inline D3DXMATRIX LookAt(float ex, float ey, float ez, float tx, float ty, float tz) {
-  D3DXMATRIX view;
-  const D3DXVECTOR3 eye(ex, ey, ez), target(tx, ty, tz), up(0, 1, 0);
-  D3DXMatrixLookAtLH(&view, &eye, &target, &up);
-  return view;
-}
+using matrix_check::LooksFrom;
+using matrix_check::Near;
+using matrix_check::OnScreen;
+using matrix_check::Through;
 
 }  // namespace scene_test

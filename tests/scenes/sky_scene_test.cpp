@@ -81,11 +81,13 @@ TEST_F(SkySceneTest, StackRocksAndScrollsFromTheFileCoordinates) {
       EXPECT_EQ(state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
       EXPECT_EQ(state.renderStates[D3DRS_ZWRITEENABLE], 0u);
       EXPECT_EQ(state.textures[0], Slot(0));
-      D3DXMATRIX t, r, world;
-      D3DXMatrixTranslation(&t, 0, 0, 5.0f * i);
-      D3DXMatrixRotationZ(&r, static_cast<float>(2.0 * std::sin(0.5 * (lt + 0.02 * i))));
-      D3DXMatrixMultiply(&world, &t, &r);
-      EXPECT_EQ(scene_test::Matrix(World(*copies[i])), world) << "copy " << i << " at lt " << lt;
+      // Copy i moves 5i along z and rocks about the z axis by 2 sin(0.5 (lt + 0.02 i)):
+      // its origin lands at (0, 0, 5i) and its unit x at (cos a, sin a, 5i).
+      const float a = static_cast<float>(2.0 * std::sin(0.5 * (lt + 0.02 * i)));
+      const D3DMATRIX world = World(*copies[i]);
+      EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, 0), 0, 0, 5.0f * i, 1e-5f)) << i << " " << lt;
+      EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 1, 0, 0), std::cos(a), std::sin(a), 5.0f * i, 1e-5f))
+          << "copy " << i << " at lt " << lt;
     }
     auto vertices = StreamVertices<Vertex3ds>(*copies[9], n);
     for (int k = 0; k < n; ++k) {

@@ -80,7 +80,7 @@ TEST_F(TitleSceneTest, BannerSwaysAndComesForwardOnTheBeat) {
   EXPECT_NEAR(world._42, 2.7518f, 1e-4);
   EXPECT_EQ(world._42, static_cast<float>(3.0 + 0.4291845493562232 * std::sin(5.6666)));
   EXPECT_EQ(world._43, 1.0f);
-  EXPECT_EQ(Transform(*banner[0], D3DTS_VIEW), scene_test::LookAt(0, 0, -10, 0, 0, 0));
+  EXPECT_TRUE(scene_test::LooksFrom(Transform(*banner[0], D3DTS_VIEW), {0, 0, -10}, {0, 0, 0}, {1, 0, -10}));
   EXPECT_EQ(banner[0]->state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
   EXPECT_EQ(banner[0]->state.renderStates[D3DRS_ZWRITEENABLE], 0u);
   device->ClearLog();
@@ -93,7 +93,8 @@ TEST_F(TitleSceneTest, OrbitCameraLightAndShaderAtTheStart) {
   auto lists = DrawsOf(D3DPT_TRIANGLELIST);
   ASSERT_EQ(lists.size(), 9u);  // the title model, then eight jumpers
   const RecordedDraw &logo = *lists[0];
-  EXPECT_EQ(Transform(logo, D3DTS_VIEW), scene_test::LookAt(450, -20, 0, 0, -20, 0));
+  // From +x looking back at the model, +z is on the right.
+  EXPECT_TRUE(scene_test::LooksFrom(Transform(logo, D3DTS_VIEW), {450, -20, 0}, {0, -20, 0}, {450, -20, 1}));
   EXPECT_NE(logo.state.vertexShader, nullptr);
   EXPECT_EQ(logo.state.textures[0], Slot(1));
   EXPECT_EQ(logo.state.textures[1], Slot(0));
@@ -117,14 +118,16 @@ TEST_F(TitleSceneTest, SpritesFaceTheEyeAndSitOnTheModelVertices) {
   ASSERT_EQ(flares.size(), expectedFlares);
   auto glows = StripsWith(4);
   EXPECT_EQ(glows.size(), static_cast<size_t>((n + 699) / 700));
-  // At lt 0 the eye is at (450, -20, 0): theta = -atan(0) - 1.570796.
-  D3DXMATRIX facing, placement, expected;
-  D3DXMatrixRotationY(&facing, static_cast<float>(-1.570796));
+  // At lt 0 the eye is at (450, -20, 0). The second flare sits on vertex 53 pushed out by
+  // 1 %, in renderer axes (the file's y and z swapped), and faces the eye: the sprite's front
+  // (toward its -z) turns to +x, and its right (+x) to +z, which is the eye's right.
   const float(*p)[3] = reference.loader->workVertices;
-  D3DXMatrixTranslation(&placement, static_cast<float>(1.01 * p[53][0]), static_cast<float>(1.01 * p[53][2]),
-                        static_cast<float>(1.01 * p[53][1]));
-  D3DXMatrixMultiply(&expected, &facing, &placement);
-  EXPECT_EQ(Transform(*flares[1], D3DTS_WORLD), expected);
+  const D3DXVECTOR3 at(static_cast<float>(1.01 * p[53][0]), static_cast<float>(1.01 * p[53][2]),
+                       static_cast<float>(1.01 * p[53][1]));
+  const D3DXMATRIX world = Transform(*flares[1], D3DTS_WORLD);
+  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, 0), at.x, at.y, at.z, 1e-4f));
+  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, -1), at.x + 1, at.y, at.z, 1e-4f));
+  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 1, 0, 0), at.x, at.y, at.z + 1, 1e-4f));
   EXPECT_EQ(flares[1]->state.renderStates[D3DRS_DESTBLEND], static_cast<DWORD>(D3DBLEND_DESTALPHA));
   EXPECT_EQ(flares[1]->state.stageStates[0][D3DTSS_COLOROP], static_cast<DWORD>(D3DTOP_SELECTARG1));
   EXPECT_EQ(flares[1]->state.textures[1], nullptr);
@@ -136,16 +139,13 @@ TEST_F(TitleSceneTest, JumpersRestOrFlyByTheirRows) {
     EXPECT_EQ(lists.size(), 9u);
     return Transform(*lists.at(1 + row), D3DTS_WORLD);
   };
-  auto spinAt = [](float angle, float x, float y, float z) {
-    D3DXMATRIX rx, ry, rz, t, m;
-    D3DXMatrixRotationX(&rx, angle);
-    D3DXMatrixRotationY(&ry, angle);
-    D3DXMatrixRotationZ(&rz, angle);
-    D3DXMatrixTranslation(&t, x, y, z);
-    D3DXMatrixMultiply(&m, &rx, &ry);
-    D3DXMatrixMultiply(&m, &m, &rz);
-    D3DXMatrixMultiply(&m, &m, &t);
-    return m;
+  // A jumper turns by one angle a about x, then y, then z, and then moves to its place:
+  // its origin lands on the place, and its unit x, left alone by the turn about x, becomes
+  // (cos a, 0, -sin a) about y and then (cos a cos a, cos a sin a, -sin a) about z.
+  auto spinsAt = [](const D3DMATRIX &m, float a, float x, float y, float z) {
+    const float c = std::cos(a), s = std::sin(a);
+    return scene_test::Near(scene_test::Through(m, 0, 0, 0), x, y, z, 1e-4f) &&
+           scene_test::Near(scene_test::Through(m, 1, 0, 0), x + c * c, y + c * s, z - s, 1e-4f);
   };
   scene->Draw(kStart, kStart, kEnd);
   // Row 2 (index 1) at t = 0.6: in flight.
@@ -155,16 +155,18 @@ TEST_F(TitleSceneTest, JumpersRestOrFlyByTheirRows) {
   EXPECT_FLOAT_EQ(row2._43, 1.0f);
   const float angle = static_cast<float>(std::sin(10.0) * 0.6f);
   EXPECT_NEAR(angle, -0.3264f, 1e-4);
-  EXPECT_EQ(row2, spinAt(angle, 2.5f, static_cast<float>(5.0 * std::sin(0.6f)), 0.6f * 10.0f - 5.0f));
-  // Row 3 (index 2) at t = 0: at rest for this instant.
-  EXPECT_EQ(jumperWorld(2), spinAt(static_cast<float>(std::sin(23.0) * 32.5), 10.0f, 0.0f, 32.5f));
+  EXPECT_TRUE(spinsAt(row2, angle, 2.5f, 2.8232f, 1.0f));
+  // Row 3 (index 2) at t = 0: at rest for this instant, at (10, 0, 32.5), turned by
+  // sin(23) x 32.5 = -27.50216.
+  EXPECT_TRUE(spinsAt(jumperWorld(2), -27.50216f, 10.0f, 0.0f, 32.5f));
   device->ClearLog();
   scene->Draw(13.01f, kStart, kEnd);
   D3DXMATRIX row3 = jumperWorld(2);
   EXPECT_EQ(row3._41, 10.0f);
   EXPECT_NEAR(row3._42, 0.05f, 1e-3);
   EXPECT_NEAR(row3._43, -39.77f, 1e-2);
-  EXPECT_EQ(Transform(*DrawsOf(D3DPT_TRIANGLELIST).back(), D3DTS_VIEW), scene_test::LookAt(0, 8, -10, 0, 8, 0));
+  EXPECT_TRUE(scene_test::LooksFrom(Transform(*DrawsOf(D3DPT_TRIANGLELIST).back(), D3DTS_VIEW), {0, 8, -10},
+                                    {0, 8, 0}, {1, 8, -10}));
   EXPECT_EQ(DrawsOf(D3DPT_TRIANGLELIST).back()->state.textures[0], Slot(5));
 }
 

@@ -2,6 +2,7 @@
 // texture stages, blending, depth, culling and the platform's pixel-centre rule.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,8 +14,11 @@ namespace {
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 2) {
   for (int shift = 0; shift <= 16; shift += 8) {
     int a = static_cast<int>((actual >> shift) & 0xff), e = static_cast<int>((expected >> shift) & 0xff);
-    if (std::abs(a - e) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not near 0x" << expected;
+    if (std::abs(a - e) > tolerance) {
+      char text[64];
+      std::snprintf(text, sizeof text, "0x%06x is not near 0x%06x", actual, expected);
+      return ::testing::AssertionFailure() << text;
+    }
   }
   return ::testing::AssertionSuccess();
 }
@@ -218,6 +222,111 @@ TEST_F(PipelineTest, StageOperations) {
   DrawRect(0, 0, 64, 48, 0xff000000);
   Grab();
   EXPECT_TRUE(Near(Pixel(30, 20), 0xbf7f5f)) << std::hex << Pixel(30, 20);
+  device_->SetTexture(0, nullptr);
+  Release(t);
+}
+
+// The remaining colour operations, each worked out by hand in fractions of 255 from
+//   texture T = 0x40804020: r .50  g .25  b .125  a .25
+//   diffuse D = 0xc04080c0: r .25  g .50  b .75   a .75
+//   factor  F = 0x80ff0080: r 1    g 0    b .50   a .50
+// Results saturate to 0..1 per channel.
+TEST_F(PipelineTest, StageOperationsWorkedByHand) {
+  IDirect3DTexture9 *t = MakeTexture(1, 1, [](UINT, UINT) { return 0x40804020u; });
+  device_->SetTexture(0, t);
+  device_->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80ff0080);
+  constexpr DWORD T = D3DTA_TEXTURE, D = D3DTA_DIFFUSE, F = D3DTA_TFACTOR;
+  const struct {
+    DWORD op, arg0, arg1, arg2;
+    uint32_t expected;
+  } cases[] = {
+      {D3DTOP_MODULATE4X, 0, T, D, 0x818160},           // 4TD: .50 .50 .375
+      {D3DTOP_ADDSIGNED2X, 0, T, D, 0x8181c1},          // 2(T + D - .5): .50 .50 .75
+      {D3DTOP_ADDSMOOTH, 0, T, D, 0xa0a0c8},            // T + D - TD: .625 .625 .78
+      {D3DTOP_BLENDDIFFUSEALPHA, 0, T, D, 0x705048},    // .75T + .25D: .44 .31 .28
+      {D3DTOP_BLENDTEXTUREALPHA, 0, T, D, 0x507098},    // .25T + .75D: .31 .44 .59
+      {D3DTOP_BLENDFACTORALPHA, 0, T, D, 0x606070},     // .50T + .50D: .375 .375 .44
+      {D3DTOP_BLENDTEXTUREALPHAPM, 0, T, D, 0xb0a0b0},  // T + .75D: .69 .625 .69
+      {D3DTOP_MODULATEALPHA_ADDCOLOR, 0, T, D, 0x906050},     // T + .25D: .56 .375 .31
+      {D3DTOP_MODULATECOLOR_ADDALPHA, 0, T, D, 0x606058},     // TD + .25: .375 .375 .34
+      {D3DTOP_MODULATEINVALPHA_ADDCOLOR, 0, F, D, 0xff40e0},  // F + .50D: 1 .25 .875
+      {D3DTOP_MODULATEINVCOLOR_ADDALPHA, 0, T, D, 0x60a0e8},  // (1 - T)D + .25: .375 .625 .91
+      {D3DTOP_DOTPRODUCT3, 0, T, F, 0x7f7f7f},          // 4(0 x .5 + -.25 x -.5 + -.375 x 0) = .50
+      {D3DTOP_MULTIPLYADD, F, T, D, 0xff2098},          // F + TD: 1 .125 .59
+      {D3DTOP_LERP, F, T, D, 0x808070},                 // FT + (1 - F)D: .50 .50 .44
+  };
+  for (const auto &c : cases) {
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, c.op);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG0, c.arg0);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, c.arg1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG2, c.arg2);
+    DrawRect(0, 0, 64, 48, 0xc04080c0);
+    Grab();
+    EXPECT_TRUE(Near(Pixel(30, 20), c.expected)) << "op " << c.op << ": " << std::hex << Pixel(30, 20);
+  }
+  // DOTPRODUCT3 writes its result to alpha too; stage 1 shows current alpha as grey.
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, F);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE);
+  DrawRect(0, 0, 64, 48, 0xc04080c0);
+  Grab();
+  EXPECT_TRUE(Near(Pixel(30, 20), 0x7f7f7f)) << std::hex << Pixel(30, 20);
+  // BLENDCURRENTALPHA at stage 1, after stage 0 selected the texture (current alpha .25):
+  // .25F + .75D = .44 .375 .69.
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, T);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, F);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG2, D);
+  DrawRect(0, 0, 64, 48, 0xc04080c0);
+  Grab();
+  EXPECT_TRUE(Near(Pixel(30, 20), 0x7060b0)) << std::hex << Pixel(30, 20);
+  device_->SetTexture(0, nullptr);
+  Release(t);
+}
+
+// Alpha operations, seen through stage 1, which shows current alpha as grey. With the
+// alphas above (T .25, D .75, F .50):
+TEST_F(PipelineTest, AlphaOperationsWorkedByHand) {
+  IDirect3DTexture9 *t = MakeTexture(1, 1, [](UINT, UINT) { return 0x40804020u; });
+  device_->SetTexture(0, t);
+  device_->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80ff0080);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE);
+  constexpr DWORD T = D3DTA_TEXTURE, D = D3DTA_DIFFUSE, F = D3DTA_TFACTOR;
+  const struct {
+    DWORD op, arg0, arg1, arg2;
+    uint32_t grey;
+  } cases[] = {
+      {D3DTOP_MODULATE, 0, D, T, 0x30},      // .75 x .25 = .19
+      {D3DTOP_ADD, 0, D, T, 0xff},           // 1.0 (saturated)
+      {D3DTOP_SUBTRACT, 0, D, T, 0x80},      // .75 - .25 = .50
+      {D3DTOP_ADDSMOOTH, 0, D, T, 0xd0},     // 1.0 - .19 = .81
+      {D3DTOP_MODULATE4X, 0, D, T, 0xc1},    // 4 x .19 = .75
+      {D3DTOP_MULTIPLYADD, F, D, T, 0xb0},   // .50 + .19 = .69
+      {D3DTOP_BLENDTEXTUREALPHA, 0, D, T, 0x60},  // .25 x .75 + .75 x .25 = .375
+  };
+  for (const auto &c : cases) {
+    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, c.op);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAARG0, c.arg0);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.arg1);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, c.arg2);
+    DrawRect(0, 0, 64, 48, 0xc04080c0);
+    Grab();
+    EXPECT_TRUE(Near(Pixel(30, 20), c.grey * 0x010101u)) << "op " << c.op << ": " << std::hex << Pixel(30, 20);
+  }
+  // A stage may write to the temporary register instead of current; a later stage reads it.
+  // Stage 0 puts F in temp and leaves current = D; stage 1 adds them: D + F = 1 .50 1.
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, F);
+  device_->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_TEMP);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEMP);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  DrawRect(0, 0, 64, 48, 0xc04080c0);
+  Grab();
+  EXPECT_TRUE(Near(Pixel(30, 20), 0xff80ff)) << std::hex << Pixel(30, 20);
   device_->SetTexture(0, nullptr);
   Release(t);
 }

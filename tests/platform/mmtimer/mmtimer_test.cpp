@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "platform/mmtimer/timer_schedule.h"
@@ -29,13 +31,10 @@ TEST(TimerSchedule, LateWakeUpOwesEveryPassedDeadline) {
 
 struct Counter {
   std::atomic<int> ticks{0};
-  std::atomic<UINT> stallFirstMs{0};  // the first callback sleeps this long
 };
 
 void CALLBACK Count(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-  auto* counter = reinterpret_cast<Counter*>(user);
-  if (counter->ticks.fetch_add(1) == 0 && counter->stallFirstMs > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(counter->stallFirstMs.load()));
+  reinterpret_cast<Counter*>(user)->ticks.fetch_add(1);
 }
 
 bool WaitFor(const std::atomic<int>& value, int atLeast) {
@@ -59,17 +58,44 @@ TEST(MultimediaTimer, PeriodicCallbackRunsUntilKilledAndNeverAfter) {
   EXPECT_EQ(timeKillEvent(id), static_cast<MMRESULT>(MMSYSERR_INVALPARAM));
 }
 
+// The first callback blocks until the test has let 100 periods pass. The ticks that fell due
+// meanwhile are then delivered back to back: soon after the stall the callback count is back
+// level with the periods elapsed. A timer that delivered one tick per period from where it
+// was would stay about 100 ticks behind for good.
+struct StallRecord {
+  static constexpr int kMaxTicks = 4096;
+  std::atomic<bool> released{false};
+  std::atomic<int> ticks{0};
+  Clock::time_point at[kMaxTicks];  // when each callback ran
+};
+
+void CALLBACK Record(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  auto* record = reinterpret_cast<StallRecord*>(user);
+  int n = record->ticks.load();
+  if (n < StallRecord::kMaxTicks) record->at[n] = Clock::now();
+  if (n == 0)
+    while (!record->released) std::this_thread::sleep_for(1ms);
+  record->ticks.store(n + 1);
+}
+
 TEST(MultimediaTimer, StalledCallbackCatchesUpMissedTicks) {
-  Counter counter;
-  counter.stallFirstMs = 60;
-  Clock::time_point start = Clock::now();
-  UINT id = timeSetEvent(1, 0, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_PERIODIC);
+  auto record = std::make_unique<StallRecord>();
+  const Clock::time_point start = Clock::now();  // no later than the timer's own start
+  UINT id = timeSetEvent(1, 0, Record, reinterpret_cast<DWORD_PTR>(record.get()), TIME_PERIODIC);
   ASSERT_NE(id, 0u);
-  // The first call blocks for 60 ms; the ticks that fell due meanwhile still all arrive.
-  ASSERT_TRUE(WaitFor(counter.ticks, 61));
+  std::this_thread::sleep_until(start + 100ms);
+  record->released = true;
+  bool enough = WaitFor(record->ticks, 300);
   timeKillEvent(id);
-  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-  EXPECT_LE(counter.ticks, elapsed.count() + 1);
+  ASSERT_TRUE(enough);
+  // Behind: periods elapsed by a callback's start, less the ticks delivered before it. The
+  // least of it after the stall is near 0 when missed ticks are caught up.
+  int leastBehind = 1 << 30;
+  for (int n = 1; n < std::min<int>(record->ticks, StallRecord::kMaxTicks); ++n) {
+    auto periods = std::chrono::duration_cast<std::chrono::milliseconds>(record->at[n] - start).count();
+    leastBehind = std::min(leastBehind, static_cast<int>(periods) - n);
+  }
+  EXPECT_LT(leastBehind, 50) << "the ticks missed during the stall were never delivered";
 }
 
 TEST(MultimediaTimer, OneShotAndBadArguments) {
