@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 #include <zel_crt_rand.h>
+#include <zel_sound_ext.h>
 #include <zel_win32_ext.h>
 
 #include <cstdint>
