@@ -3,9 +3,9 @@
 // a signal whose default action ends the process at once would leave the desktop in the
 // show's mode. Giving it back talks to the display server through SDL, which is not
 // async-signal-safe: a thread interrupted inside an Xlib call deadlocks a second call made
-// from its own signal handler. So a signal sent by another process (kill) is only noted
-// here, and the main thread acts on it at its next look at the message queue; a fault
-// (or a signal the process sent itself, as abort does) cannot wait and is handled at once.
+// from its own signal handler. So a signal sent from outside (kill, the terminal) is only
+// noted here, and the main thread acts on it at its next look at the message queue; a fault
+// (or a signal the process raised itself, as abort does) cannot wait and is handled at once.
 // Either way an alarm bounds the attempt, and the signal then takes its previous course.
 #include <SDL.h>
 #include <signal.h>
@@ -48,10 +48,19 @@ void GiveBackThenPassOn(int signal) {
 // The main thread did not come to the signal in time: it is stuck, so try from here.
 void OnAlarm(int) { GiveBackThenPassOn(pendingSignal); }
 
+// Whether the signal can wait for the main thread: it was sent, not raised by a fault or by
+// this process itself. A fault's codes are positive; kill's, sigqueue's and tgkill's are zero
+// or below (the kernel's own, as the terminal's hangup, is positive but no fault).
+bool CanWait(int signal, const siginfo_t* info) {
+  if (info == nullptr) return false;
+  const bool fault = (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL) &&
+                     info->si_code > 0;
+  const bool ownRaise = info->si_code <= 0 && info->si_pid == getpid();
+  return !fault && !ownRaise;
+}
+
 void OnFatalSignal(int signal, siginfo_t* info, void*) {
-  // SI_USER, SI_QUEUE and SI_TKILL are zero or below; a fault's codes are positive.
-  const bool fromOutside = info != nullptr && info->si_code <= 0 && info->si_pid != getpid();
-  if (fromOutside && !pendingSignal && !givingBack) {
+  if (CanWait(signal, info) && !pendingSignal && !givingBack) {
     pendingSignal = signal;
     ::signal(SIGALRM, OnAlarm);
     alarm(kGiveBackLimit);

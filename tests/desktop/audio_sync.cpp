@@ -1,13 +1,14 @@
 // audio_sync: holds what a sound server really played against the show's own trace.
 //
-//   parec ... | audio_sync record OUT.raw OUT.anchor
-//     copies 16-bit stereo 44.1 kHz samples from standard input to OUT.raw and writes to
-//     OUT.anchor the monotonic time (CLOCK_MONOTONIC seconds) at which the recording's first
-//     sample was played: the earliest arrival of any sample, less its place in the stream.
-//   audio_sync analyse MUSIC.mp3 OUT.raw OUT.anchor TRACE START [--no-onset]
+//   parec ... | audio_sync record OUT.raw OUT.arrivals
+//     copies 16-bit stereo 44.1 kHz samples from standard input to OUT.raw, and writes to
+//     OUT.arrivals, for every read, the frames recorded so far and the monotonic time
+//     (CLOCK_MONOTONIC seconds) they had arrived by.
+//   audio_sync analyse MUSIC.mp3 OUT.raw OUT.arrivals TRACE START [--no-onset]
 //     finds the soundtrack in the recording by correlation with the decoded MP3 and compares
 //     it with the frames of TRACE (the show's ZEL16_TRACE lines; START: its --start seconds).
-//     It prints the music's onset against the first frame drawn at or after 6.0 s and the
+//     It prints the music's onset against the first frame drawn at or after 6.0 s (from the
+//     moment its time was read; when it was shown comes beside it) and the
 //     music's offset from the demo clock every 2.5 s, and fails (status 1) when the onset is
 //     50 ms or more from that frame (unless --no-onset) or the offset moves by 20 ms or more
 //     over the recording. The offset is taken against the clock's ticks, which keep real
@@ -36,11 +37,11 @@ constexpr double kMusicStart = 6.0;       // demo time at which the soundtrack s
 constexpr double kOnsetLimit = 0.050;     // s, music onset to the first frame at or past 6.0
 constexpr double kDriftLimit = 0.020;     // s, spread of the music's offset from the clock
 constexpr double kProbeSpacing = 2.5;     // s of music between two offset measurements
-constexpr double kProbeLength = 0.5;      // s of soundtrack correlated per measurement
-constexpr int kProbeTries = 4;            // later probes tried when a glitch spoils one
+constexpr double kProbeLength = 0.25;     // s of soundtrack correlated per measurement
+constexpr int kProbeTries = 10;           // later probes tried when a glitch spoils one
 constexpr double kSearchRadius = 0.25;    // s either side of where a probe is expected
 constexpr int kDecimation = 4;            // coarse search at 11,025 Hz
-constexpr double kMinCorrelation = 0.9;   // normalised; the recording is the same samples
+constexpr double kMinCorrelation = 0.95;  // normalised; the recording is the same samples
 
 double MonotonicNow() {
   timespec now{};
@@ -48,37 +49,66 @@ double MonotonicNow() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-int Record(const char* rawPath, const char* anchorPath) {
+int Record(const char* rawPath, const char* arrivalsPath) {
   FILE* raw = std::fopen(rawPath, "wb");
-  if (raw == nullptr) {
-    std::fprintf(stderr, "audio_sync: cannot write %s\n", rawPath);
+  FILE* arrivals = std::fopen(arrivalsPath, "w");
+  if (raw == nullptr || arrivals == nullptr) {
+    std::fprintf(stderr, "audio_sync: cannot write %s or %s\n", rawPath, arrivalsPath);
     return 2;
   }
   std::vector<char> buffer(1 << 14);
   uint64_t bytes = 0;
-  double anchor = INFINITY;
   for (;;) {
     ssize_t got = read(STDIN_FILENO, buffer.data(), buffer.size());
     if (got <= 0) break;
     const double now = MonotonicNow();
     std::fwrite(buffer.data(), 1, static_cast<size_t>(got), raw);
     bytes += static_cast<uint64_t>(got);
-    // Every sample that has arrived was played no later than now: the first one at least
-    // its distance in the stream earlier. The tightest such bound is the anchor.
-    anchor = std::min(anchor, now - static_cast<double>(bytes / 4) / kRate);
+    std::fprintf(arrivals, "%llu %.6f\n", static_cast<unsigned long long>(bytes / 4), now);
   }
   std::fclose(raw);
-  FILE* out = std::fopen(anchorPath, "w");
-  if (out == nullptr || bytes == 0) {
-    std::fprintf(stderr, "audio_sync: %s\n", bytes == 0 ? "nothing was recorded" : "cannot write the anchor");
-    if (out) std::fclose(out);
+  std::fclose(arrivals);
+  if (bytes == 0) {
+    std::fprintf(stderr, "audio_sync: nothing was recorded\n");
     return 2;
   }
-  std::fprintf(out, "%.6f\n", anchor);
-  std::fclose(out);
   std::fprintf(stderr, "audio_sync: recorded %.3f s\n", static_cast<double>(bytes / 4) / kRate);
   return 0;
 }
+
+// When the samples of the recording were played: each arrival says that the recording up to
+// its end had been played by then. A sample was played no later than any arrival after it
+// less the samples in between; the tightest such bound over the arrivals of the next second
+// is its time. (Local rather than one anchor for the whole recording: a sound server that
+// ran dry may have sent the monitor some samples twice.)
+class Arrivals {
+ public:
+  bool Load(const char* path) {
+    std::ifstream in(path);
+    in.imbue(std::locale::classic());
+    unsigned long long frames = 0;
+    double time = 0;
+    while (in >> frames >> time) list_.push_back({frames, time});
+    return !list_.empty();
+  }
+  double PlayedAt(long sample) const {
+    double best = INFINITY;
+    for (const Arrival& a : list_) {
+      const double after = (static_cast<double>(a.frames) - static_cast<double>(sample)) / kRate;
+      if (after < 0) continue;
+      if (after > 1.0) break;
+      best = std::min(best, a.time - after);
+    }
+    return best;
+  }
+
+ private:
+  struct Arrival {
+    unsigned long long frames;  // recorded so far, at this arrival
+    double time;                // monotonic seconds
+  };
+  std::vector<Arrival> list_;
+};
 
 // Mono, as floats: the average of the two channels.
 std::vector<float> Mono(const std::vector<int16_t>& stereo) {
@@ -185,7 +215,7 @@ bool ReadFile(const char* path, std::vector<int16_t>* samples) {
   return true;
 }
 
-int Analyse(const char* mp3, const char* rawPath, const char* anchorPath, const char* tracePath, double start,
+int Analyse(const char* mp3, const char* rawPath, const char* arrivalsPath, const char* tracePath, double start,
             bool checkOnset) {
   std::vector<int16_t> musicStereo, recStereo;
   std::string error;
@@ -193,11 +223,9 @@ int Analyse(const char* mp3, const char* rawPath, const char* anchorPath, const 
     std::fprintf(stderr, "audio_sync: %s: %s\n", mp3, error.c_str());
     return 2;
   }
-  double anchor = 0;
-  std::ifstream anchorIn(anchorPath);
-  anchorIn.imbue(std::locale::classic());
-  if (!ReadFile(rawPath, &recStereo) || !(anchorIn >> anchor)) {
-    std::fprintf(stderr, "audio_sync: no recording in %s / %s\n", rawPath, anchorPath);
+  Arrivals arrivals;
+  if (!ReadFile(rawPath, &recStereo) || !arrivals.Load(arrivalsPath)) {
+    std::fprintf(stderr, "audio_sync: no recording in %s / %s\n", rawPath, arrivalsPath);
     return 2;
   }
   std::vector<TraceFrame> frames = ReadTrace(tracePath);
@@ -267,12 +295,12 @@ int Analyse(const char* mp3, const char* rawPath, const char* anchorPath, const 
     }
     lastAt = match.at;
     lastFrom = from;
-    const double heard = anchor + static_cast<double>(match.at) / kRate;
+    const double heard = arrivals.PlayedAt(match.at);
     const double demoTicks = heard - tickZero;  // seconds of whole ticks since tick 0
     const double demoFloat = ticks.At(static_cast<uint64_t>(std::floor(demoTicks * 1000)));
     const double offset = demoTicks - kMusicStart - m;
     const double offsetFloat = demoFloat - kMusicStart - m;
-    if (probes == 0) onset = heard;
+    if (probes == 0) onset = heard - (m - musicFrom);  // the first probe may have been spoilt
     lowest = std::min(lowest, offset);
     highest = std::max(highest, offset);
     lowestFloat = std::min(lowestFloat, offsetFloat);
@@ -286,13 +314,16 @@ int Analyse(const char* mp3, const char* rawPath, const char* anchorPath, const 
     return 1;
   }
   const double span = kProbeSpacing * (probes - 1);
-  const double onsetToFrame = onset - first->shown;
+  // The frame is drawn from the moment its time is read: that is when it asks for the music.
+  // It reaches the screen after the renderer's work, which a software renderer makes long
+  // (and longest for the first frame of a scene, whose shaders it compiles then).
+  const double onsetToFrame = onset - first->read;
   const double drift = highest - lowest;
   std::printf("first frame at or past 6.0: demo time %.6f, clock read %.2f ms after tick 0 + %.3f s, shown %.2f ms later\n",
               first->demo, (first->read - tickZero - first->tick / 1000.0) * 1000, first->tick / 1000.0,
               (first->shown - first->read) * 1000);
-  std::printf("music onset: %.2f ms after that frame was shown (%.2f ms after its clock read)\n",
-              onsetToFrame * 1000, (onset - first->read) * 1000);
+  std::printf("music onset: %.2f ms after that frame was drawn (its clock read), %.2f ms after it was shown\n",
+              onsetToFrame * 1000, (onset - first->shown) * 1000);
   std::printf("over %.0f s of music: offset from the clock's ticks moves by %.2f ms; from its float demo time by %.2f ms\n",
               span, drift * 1000, (highestFloat - lowestFloat) * 1000);
   std::printf("%d probes spoilt by a glitch in the output (a gap and the skip that followed it)\n", glitches);
@@ -317,8 +348,8 @@ int main(int argc, char** argv) {
   if ((argc == 7 || noOnset) && std::string(argv[1]) == "analyse")
     return Analyse(argv[2], argv[3], argv[4], argv[5], std::strtod(argv[6], nullptr), !noOnset);
   std::fprintf(stderr,
-               "usage: %s record OUT.raw OUT.anchor   (samples on standard input)\n"
-               "       %s analyse MUSIC.mp3 OUT.raw OUT.anchor TRACE START [--no-onset]\n",
+               "usage: %s record OUT.raw OUT.arrivals   (samples on standard input)\n"
+               "       %s analyse MUSIC.mp3 OUT.raw OUT.arrivals TRACE START [--no-onset]\n",
                argv[0], argv[0]);
   return 2;
 }

@@ -9,9 +9,11 @@
 # row and --loop, with no window left out of place. Another window taking the focus leaves
 # the show running in its mode.
 # Usage: fullscreen.sh bare|openbox PATH/TO/zel16 PATH/TO/x11_close_request
+#        PATH/TO/fault_in_fullscreen
 wm=$1
 zel16=$(realpath "$2")
 close_request=$(realpath "$3")
+fault_in_fullscreen=$(realpath "$4")
 source "$(dirname "$0")/desktop_session.sh"
 export SDL_AUDIODRIVER=dummy
 desktop=1280x1024
@@ -179,11 +181,22 @@ for signal in INT TERM; do
   kill -s "$signal" "$pid"
   finish "$pid"; desktop_back "sig$signal" "$status" 0
 done
-# A fatal signal ends the process by its default action (status 128 + 11 for SIGSEGV), but
-# only after the desktop has its mode back.
+# A fatal signal ends the process as it would have (status 128 + 11 for SIGSEGV, 128 + 6 for
+# SIGABRT), but only after the desktop has its mode back. In a sanitizer build the signal
+# goes on to the sanitizer's report (status 1) instead.
+fatal_status() {  # NAME SIGNAL-NUMBER: the status the run should have ended with
+  if [ "$status" -eq 1 ] && grep -q 'Sanitizer:DEADLYSIGNAL' "$1"; then echo 1; else echo $((128 + $2)); fi
+}
 ending sigSEGV --fixed-step 1
 kill -s SEGV "$pid"
-finish "$pid"; desktop_back sigSEGV "$status" 139
+finish "$pid"; desktop_back sigSEGV "$status" "$(fatal_status sigSEGV.trace 11)"
+# The program's own fault, and its own abort: handled on the spot, not at the next message.
+for fault in segv:11 abort:6; do
+  status=0
+  "$fault_in_fullscreen" "$size" "${fault%:*}" >"fault.out" 2>"fault.err" || status=$?
+  grep -q "in full screen at $size" fault.out || fail "fault ${fault%:*}: never in full screen"
+  desktop_back "fault-${fault%:*}" "$status" "$(fatal_status fault.err "${fault#*:}")"
+done
 
 # --loop: the show starts again from 0 at its end; the window stays where it was and the
 # mode with it. 20 s of demo time a frame: a whole show in 9 frames.
