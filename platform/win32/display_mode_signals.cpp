@@ -26,15 +26,17 @@ volatile sig_atomic_t pendingSignal = 0;  // a fatal signal from outside, for th
 volatile sig_atomic_t givingBack = 0;     // set once the mode's return has begun
 
 // The signal's previous action (the default: the process ends, with a core where that is
-// the rule; or, say, a sanitizer's report), delivered as soon as the current handler returns.
-void PassOn(int signal) {
+// the rule; or, say, a sanitizer's report) takes over. A fault needs no second signal: the
+// faulting instruction runs again once the handler returns and faults for real. Anything
+// else is raised again, to be delivered as soon as the current handler returns.
+void PassOn(int signal, bool fault) {
   for (size_t i = 0; i < std::size(kFatalSignals); ++i)
     if (kFatalSignals[i] == signal) sigaction(signal, &previousActions[i], nullptr);
-  raise(signal);
+  if (!fault) raise(signal);
 }
 
 // Once per process: should the mode's return hang, the alarm's default action ends it.
-void GiveBackThenPassOn(int signal) {
+void GiveBackThenPassOn(int signal, bool fault) {
   if (!givingBack) {
     givingBack = 1;
     ::signal(SIGALRM, SIG_DFL);
@@ -42,21 +44,24 @@ void GiveBackThenPassOn(int signal) {
     GiveBackDisplayMode();
     alarm(0);
   }
-  PassOn(signal);
+  PassOn(signal, fault);
 }
 
 // The main thread did not come to the signal in time: it is stuck, so try from here.
-void OnAlarm(int) { GiveBackThenPassOn(pendingSignal); }
+void OnAlarm(int) { GiveBackThenPassOn(pendingSignal, false); }
+
+// A fault's codes are positive; kill's, sigqueue's and tgkill's are zero or below (the
+// kernel's own, as the terminal's hangup, are positive but no fault).
+bool IsFault(int signal, const siginfo_t* info) {
+  return info != nullptr && info->si_code > 0 &&
+         (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL);
+}
 
 // Whether the signal can wait for the main thread: it was sent, not raised by a fault or by
-// this process itself. A fault's codes are positive; kill's, sigqueue's and tgkill's are zero
-// or below (the kernel's own, as the terminal's hangup, is positive but no fault).
+// this process itself.
 bool CanWait(int signal, const siginfo_t* info) {
-  if (info == nullptr) return false;
-  const bool fault = (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL) &&
-                     info->si_code > 0;
-  const bool ownRaise = info->si_code <= 0 && info->si_pid == getpid();
-  return !fault && !ownRaise;
+  const bool ownRaise = info != nullptr && info->si_code <= 0 && info->si_pid == getpid();
+  return info != nullptr && !IsFault(signal, info) && !ownRaise;
 }
 
 void OnFatalSignal(int signal, siginfo_t* info, void*) {
@@ -66,7 +71,7 @@ void OnFatalSignal(int signal, siginfo_t* info, void*) {
     alarm(kGiveBackLimit);
     return;
   }
-  GiveBackThenPassOn(signal);
+  GiveBackThenPassOn(signal, IsFault(signal, info));
 }
 
 }  // namespace
@@ -92,7 +97,7 @@ void EndOnPendingFatalSignal() {
   givingBack = 1;
   alarm(0);
   GiveBackDisplayMode();
-  PassOn(signal);
+  PassOn(signal, false);
 }
 
 }  // namespace zel::win32

@@ -1,9 +1,10 @@
 // fault_in_fullscreen: a program on the platform layer that changes the display mode, shows
-// its full-screen window and then fails the way a bug of its own would: a write through a
-// null pointer (segv) or an abort (abort). Such signals come from the process itself and are
+// its full-screen window and then fails the way a bug of its own would: a write to memory it
+// may only read (segv) or an abort (abort). Such signals come from the process itself and are
 // handled on the spot, not left for the message queue as a kill from outside is. The desktop
 // test checks that the desktop has its mode back all the same.
 // Usage: fault_in_fullscreen WxH segv|abort   (status 2 when the mode cannot be set)
+#include <sys/mman.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -49,7 +50,10 @@ int main(int argc, char** argv) {
   std::printf("in full screen at %dx%d\n", width, height);
   std::fflush(stdout);
   if (std::strcmp(argv[2], "abort") == 0) std::abort();
-  volatile int* volatile nowhere = nullptr;  // volatile both ways: the store stays
-  *nowhere = 1;
+  // A valid address, so that a sanitizer's checks pass it and the processor faults; volatile,
+  // so that the store is made.
+  void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (page == MAP_FAILED) return 2;
+  *static_cast<volatile int*>(page) = 1;
   return 0;
 }
