@@ -1,6 +1,9 @@
 // zel16's entry point: reads the options, finds the data directory, registers the program's
 // resources and runs the show through WinMain.
 #include <windows.h>
+#include <zel_d3d9_ext.h>
+#include <zel_sound_ext.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,10 +16,6 @@
 #include "app/frame_render.h"
 #include "app/program_folders.h"
 #include "app/screenshot.h"
-#include "platform/d3d9/window_seam.h"
-#include "platform/sound/stream_control.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 
@@ -52,14 +51,6 @@ bool ChooseDataDirectory(const std::string& dataDir) {
   std::string folder = FirstFolderWithData(DataFolderCandidates(ExecutableFolder(), environment));
   if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
   return true;  // with no Data/ anywhere the show reports each missing file itself
-}
-
-// The device draws into the window layer's windows: it finds the SDL window behind a
-// handle through the window layer, and its OpenGL attributes are set before each window
-// is made, as they fix the window's pixel format.
-void ConnectDeviceToWindows() {
-  zel::d3d9::SetWindowResolver(zel::win32::SdlWindowFromHwnd);
-  zel::win32::SetWindowCreationHook(zel::d3d9::SetGlWindowAttributes);
 }
 
 void MakeAbsolute(std::string& path) {
@@ -142,7 +133,6 @@ int main(int argc, char** argv) {
   // A single frame is as non-interactive as a capture: a message box would wait for nobody.
   zel::win32::SetBatchMode(line.batch || line.frameGiven);
   ApplyViewingOptions(line);
-  ConnectDeviceToWindows();
   RegisterAppResources();
   if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
   DemoApp::options = ToShowOptions(line);

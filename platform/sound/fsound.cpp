@@ -5,7 +5,8 @@
 // A stream keeps step with real time, as one played from a hardware ring buffer does: when
 // the output ran dry (the sound server heard silence because the callback came late), the
 // stream skips what that silence took the place of, instead of falling behind for good.
-#include "platform/sound/fmod.h"
+#include <fmod.h>
+#include <zel_sound_ext.h>
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -21,7 +22,6 @@
 #include <vector>
 
 #include "platform/sound/lag_tracker.h"
-#include "platform/sound/mp3_source.h"
 #include "platform/sound/sound_settings.h"
 
 struct FSOUND_STREAM {

@@ -7,13 +7,14 @@
 // process ends (display_mode_signals.cpp), so that a crashed show leaves no mode behind.
 #include <SDL.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <atomic>
 #include <cstdio>
 
 #include "platform/win32/display_mode.h"
 #include "platform/win32/sdl_window.h"
-#include "platform/win32/win32_options.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::win32 {
 namespace {
@@ -59,7 +60,7 @@ LONG SetMode(int width, int height) {
   // Borderless: no mode change at all; the desktop-size window shows the picture scaled.
   if (BorderlessFullscreen() || CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
   if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
-  RunWindowCreationHook();  // this window becomes the demo window
+  zel::wsi::SetGlAttributes();  // this window becomes the demo window
   // Placed at the display's top-left corner: with no window manager to move a full-screen
   // window, it stays where it was made, and a mode smaller than the desktop keeps that
   // corner (SDL's "undefined" position would centre it on the desktop, off the new mode).

@@ -15,6 +15,7 @@
 //     time; the float demo time drifts from them by its rounding, shown beside it.
 #include <time.h>
 #include <unistd.h>
+#include <zel_sound_ext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +29,6 @@
 #include <vector>
 
 #include "app/demo_clock.h"
-#include "platform/sound/stream_control.h"
 
 namespace {
 
