@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/demo_clock.h"
+#include "app/run_trace.h"
 #include "app/show_restart.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
@@ -95,6 +96,8 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     return kExitNoDevice;
   }
 
+  run_trace::Display(window, device->GetDevice());
+
   // 5. The music; Open reports its own failure and the show then runs silent.
   music->Init(kMixRate, kMusicChannels, 0);
   music->Open(kMusicFile, kStreamMode, 0);
@@ -117,14 +120,19 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   SetFocus(window);
 
   // 8. The main loop.
-  auto readTime = [] {
+  double clockReadAt = 0.0;  // for the trace: when the frame's time was read
+  auto readTime = [&] {
     float t = clock->Seconds();
+    if (run_trace::Enabled()) clockReadAt = run_trace::Now();
     if (options.fixedStep > 0) DemoClock::Advance(static_cast<uint32_t>(options.fixedStep));
     return t;
   };
   auto frame = [&](float t) {
     currentTime = t;
-    return show::ShowFrame(currentTime, keys, *device, *music, title, sky, opening);
+    show::FrameResult result = show::ShowFrame(currentTime, keys, *device, *music, title, sky, opening);
+    if (result == show::FrameResult::Drawn && run_trace::Enabled())
+      run_trace::Frame(t, clockReadAt, run_trace::Now());
+    return result;
   };
   // With --loop the end of the show starts it again; Escape and a closed window still end it.
   while (show::RunMainLoop(msg, readTime, frame) == show::LoopEnd::TimeUp && options.loop)

@@ -2,12 +2,18 @@
 // callback decodes each playing stream just in time and mixes the channels into 16-bit stereo
 // at the mixing rate. Control calls run on the main thread and change the channel table only
 // while the device is locked, so the callback never sees a stream that is being freed.
+// A stream keeps step with real time, as one played from a hardware ring buffer does: when
+// the output ran dry (the sound server heard silence because the callback came late), the
+// stream skips what that silence took the place of, instead of falling behind for good.
 #include <fmod.h>
 #include <zel_sound_ext.h>
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +21,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound/lag_tracker.h"
 #include "platform/sound/sound_settings.h"
 
 struct FSOUND_STREAM {
   zel::sound::Mp3Source source;
   bool started = false;  // set by the first accepted play; a stream is never restarted
   int channel = -1;      // the channel it was started on
+  // Audio thread only: frames the device has taken or skipped since it first took some, and
+  // how far behind real time that is.
+  uint64_t framesMixed = 0;
+  zel::sound::LagTracker lag{0};  // made at the mixing rate when the stream starts
 };
 
 namespace zel::sound {
@@ -29,11 +40,15 @@ namespace {
 constexpr int kMinMixRate = 4000;     // Hz; the range the library accepts
 constexpr int kMaxMixRate = 192000;   // Hz
 constexpr int kMaxChannels = 1024;
-constexpr Uint16 kDeviceFrames = 1024;  // frames per device buffer: 23 ms at 44100 Hz
+// Frames per device buffer: 23 ms at 44100 Hz. A stream is heard about 20 to 30 ms after its
+// play request through PulseAudio, which SDL keeps little more than one buffer ahead of; a
+// heavily loaded machine lets that run dry now and then, and the stream then catches up.
+constexpr Uint16 kDeviceFrames = 1024;
 
 struct Output {
   bool initialised = false;
   SDL_AudioDeviceID device = 0;  // 0 while muted or closed
+  bool keepsTime = false;        // the device plays in real time (not SDL's disk or dummy)
   int rate = 0;                  // Hz
   std::vector<FSOUND_STREAM*> channels;  // the stream heard on each channel, or null
   std::vector<int16_t> channelSamples;   // one channel's share of a device buffer
@@ -57,14 +72,36 @@ void MixFrames(Output& o, int16_t* out, size_t frames) {
   for (FSOUND_STREAM*& stream : o.channels) {
     if (!stream) continue;
     const size_t got = stream->source.Read(o.channelSamples.data(), frames);
+    stream->framesMixed += got;
     for (size_t i = 0; i < got * 2; ++i) o.mixed[i] += o.channelSamples[i];
     if (got < frames) stream = nullptr;
   }
   for (size_t i = 0; i < frames * 2; ++i) out[i] = Clip(o.mixed[i]);
 }
 
+double SecondsNow() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Skips, in each playing stream, what silence took the place of while the output ran dry
+// (lag_tracker.h). A stream that runs out leaves its channel.
+void CatchUp(Output& o, double now) {
+  const size_t chunk = o.channelSamples.size() / 2;
+  for (FSOUND_STREAM*& stream : o.channels) {
+    if (!stream) continue;
+    for (size_t left = stream->lag.FramesToSkip(now, stream->framesMixed); left > 0 && stream;) {
+      const size_t n = std::min(left, chunk);
+      const size_t got = stream->source.Read(o.channelSamples.data(), n);
+      stream->framesMixed += got;
+      left -= n;
+      if (got < n) stream = nullptr;
+    }
+  }
+}
+
 void SDLCALL AudioCallback(void* userdata, Uint8* bytes, int length) {
   Output& o = *static_cast<Output*>(userdata);
+  if (o.keepsTime) CatchUp(o, SecondsNow());
   int16_t* out = reinterpret_cast<int16_t*>(bytes);
   size_t frames = static_cast<size_t>(length) / 4;
   const size_t chunk = o.mixed.size() / 2;
@@ -87,30 +124,72 @@ void CloseDevice(Output& o) {
 // objects go away and whatever it wrote (the disk driver's file) is complete.
 void CloseAtExit() { CloseDevice(TheOutput()); }
 
+// While SDL looks for an audio output, the back-ends it tries (ALSA, JACK) write their own
+// diagnostics to standard error; with no device at all that is a screenful. Standard error
+// points at /dev/null meanwhile, and the program says what matters in one line of its own.
+// Only the main thread runs then (the show's timer has not started).
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+// The show goes on silent; the viewer hears nothing, so say why, once per process.
+void SayNoDevice(const std::string& name, const char* reason) {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  std::fprintf(stderr, "zel16: cannot open the audio device%s%s (%s); the show runs silent\n",
+               name.empty() ? "" : " ", name.c_str(), reason);
+}
+
 bool OpenDevice(Output& o, int rate) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  SDL_AudioSpec wanted{};
-  wanted.freq = rate;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
-  wanted.samples = kDeviceFrames;
-  wanted.callback = AudioCallback;
-  wanted.userdata = &o;
-  SDL_AudioSpec obtained{};
   const std::string& name = CurrentSettings().deviceName;
-  // No changes allowed: SDL converts to whatever the hardware wants, we mix at `rate`.
-  o.device = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &wanted, &obtained, 0);
-  if (o.device == 0) {
-    // The show goes on silent; the viewer hears nothing, so say why, once per process.
-    static bool told = false;
-    if (!told) {
-      told = true;
-      std::fprintf(stderr, "zel16: cannot open the audio device%s%s (%s); the show runs silent\n",
-                   name.empty() ? "" : " ", name.c_str(), SDL_GetError());
+  std::string reason;
+  {
+    QuietStandardError quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      reason = SDL_GetError();
+    } else {
+      SDL_AudioSpec wanted{};
+      wanted.freq = rate;
+      wanted.format = AUDIO_S16SYS;
+      wanted.channels = 2;
+      wanted.samples = kDeviceFrames;
+      wanted.callback = AudioCallback;
+      wanted.userdata = &o;
+      SDL_AudioSpec obtained{};
+      // No changes allowed: SDL converts to whatever the hardware wants, we mix at `rate`.
+      o.device = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &wanted, &obtained, 0);
+      if (o.device == 0) {
+        reason = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      }
     }
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (o.device == 0) {
+    SayNoDevice(name, reason.c_str());
     return false;
   }
+  // SDL's disk and dummy drivers keep no time of their own: they write as their thread runs.
+  const char* driver = SDL_GetCurrentAudioDriver();
+  o.keepsTime = driver != nullptr && std::string(driver) != "disk" && std::string(driver) != "dummy";
   static bool registered = false;
   if (!registered) registered = std::atexit(CloseAtExit) == 0;
   SDL_PauseAudioDevice(o.device, 0);  // silence flows from now on, as from a real output
@@ -187,6 +266,7 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
   if (chosen < 0) return -1;
   // Not yet heard, so the stream can be prepared without holding the device.
   stream->source.SetOutputRate(o.rate);
+  stream->lag = zel::sound::LagTracker(o.rate);
   stream->source.SeekSeconds(zel::sound::CurrentSettings().startPosition);
   stream->started = true;
   stream->channel = chosen;

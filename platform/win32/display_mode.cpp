@@ -2,11 +2,14 @@
 // change. Any other size must be one of the display's modes; it is set by opening a
 // full-screen SDL window with that mode, and the change counts only if the display then
 // reports that mode (Xvfb, for one, reports success and keeps its single mode).
-// The change is temporary: SDL restores the desktop mode when the window goes or SDL quits.
+// The change is temporary: SDL restores the desktop mode when the window goes or SDL quits,
+// ChangeDisplaySettingsA(NULL) restores it at once, and so does a fatal signal before the
+// process ends (display_mode_signals.cpp), so that a crashed show leaves no mode behind.
 #include <SDL.h>
 #include <windows.h>
 #include <zel_win32_ext.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/win32/display_mode.h"
@@ -26,6 +29,11 @@ ModeState& State() {
   static ModeState state;
   return state;
 }
+
+// SDL's id of the window whose full-screen state holds the changed mode (0: none). Read by
+// the fatal-signal path (display_mode_signals.cpp), hence atomic.
+std::atomic<Uint32> modeHolder{0};
+static_assert(std::atomic<Uint32>::is_always_lock_free);
 
 bool DisplayHasMode(int width, int height) {
   int count = SDL_GetNumDisplayModes(ChosenDisplay());
@@ -53,10 +61,14 @@ LONG SetMode(int width, int height) {
   if (BorderlessFullscreen() || CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
   if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
   zel::wsi::SetGlAttributes();  // this window becomes the demo window
-  SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()),
-                                        SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()), width,
-                                        height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |
-                                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  // Placed at the display's top-left corner: with no window manager to move a full-screen
+  // window, it stays where it was made, and a mode smaller than the desktop keeps that
+  // corner (SDL's "undefined" position would centre it on the desktop, off the new mode).
+  SDL_Rect bounds{0, 0, 0, 0};
+  SDL_GetDisplayBounds(ChosenDisplay(), &bounds);
+  SDL_Window* window = SDL_CreateWindow("", bounds.x, bounds.y, width, height,
+                                        SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |
+                                            SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (window == nullptr) return DISP_CHANGE_FAILED;
   SDL_DisplayMode wanted{};
   wanted.w = width;
@@ -71,10 +83,19 @@ LONG SetMode(int width, int height) {
     return DISP_CHANGE_FAILED;
   }
   State().window = window;
+  modeHolder = SDL_GetWindowID(window);
+  GuardDisplayModeAgainstSignals();
   return DISP_CHANGE_SUCCESSFUL;
 }
 
 }  // namespace
+
+void GiveBackDisplayMode() {
+  Uint32 holder = modeHolder.exchange(0);
+  // A window that is gone has given the mode back already.
+  if (SDL_Window* window = holder != 0 ? SDL_GetWindowFromID(holder) : nullptr)
+    SDL_SetWindowFullscreen(window, 0);
+}
 
 bool FullscreenModeActive(int& width, int& height) {
   const ModeState& state = State();
@@ -96,7 +117,8 @@ SDL_Window* TakeModeWindow(int width, int height) {
 using namespace zel::win32;
 
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags) {
-  if (lpDevMode == nullptr) {  // back to the desktop mode
+  if (lpDevMode == nullptr) {  // back to the desktop mode; a window that took the mode stays
+    GiveBackDisplayMode();
     DropModeWindow();
     return DISP_CHANGE_SUCCESSFUL;
   }
@@ -111,6 +133,7 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags) {
   int width = static_cast<int>(lpDevMode->dmPelsWidth);
   int height = static_cast<int>(lpDevMode->dmPelsHeight);
   if (width <= 0 || height <= 0) return DISP_CHANGE_BADMODE;
+  GiveBackDisplayMode();
   DropModeWindow();
   // Hidden runs never take the display: their pop-up window is simply made at this size.
   LONG result = DISP_CHANGE_SUCCESSFUL;

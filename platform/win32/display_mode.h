@@ -13,4 +13,16 @@ bool FullscreenModeActive(int& width, int& height);
 // Null when there is none or the size differs; the caller then owns the window.
 SDL_Window* TakeModeWindow(int width, int height);
 
+// Gives the desktop its own mode back now, if a full-screen change holds another; the
+// window that held it stays, no longer full-screen. Main thread (or a dying process).
+void GiveBackDisplayMode();
+
+// From the first mode change on, a fatal signal (a crash, an abort, SIGQUIT, SIGHUP) gives
+// the desktop its mode back before the process ends with that signal as it would have.
+void GuardDisplayModeAgainstSignals();
+
+// A fatal signal sent by another process is left to the main thread, which calls this at
+// every look at its message queue: gives the mode back and lets the signal end the process.
+void EndOnPendingFatalSignal();
+
 }  // namespace zel::win32

@@ -10,6 +10,7 @@
 #include <deque>
 #include <set>
 
+#include "platform/win32/display_mode.h"
 #include "platform/win32/virtual_keys.h"
 #include "platform/win32/window_table.h"
 
@@ -127,6 +128,7 @@ LRESULT SendTo(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg) {
   if (lpMsg == nullptr) return FALSE;
+  EndOnPendingFatalSignal();
   PumpSdlEvents();
   Queue& queue = TheQueue();
   for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {

@@ -1,6 +1,7 @@
 // x11_close_request: asks a window to close the way a window manager's close button does,
-// for the drills on a bare X server that has no window manager. It waits for a viewable
-// top-level window with exactly the given title, then sends it the WM_PROTOCOLS client
+// for the drills on a bare X server that has no window manager (and beside one, for the
+// desktop tests). It waits for a viewable window with exactly the given title, anywhere in
+// the window tree (a window manager reparents it), then sends it the WM_PROTOCOLS client
 // message WM_DELETE_WINDOW. A window that does not take part in that protocol would be
 // killed by a window manager instead; here that is a failure, as the program must take it.
 // Usage: x11_close_request TITLE [SECONDS]   (default 30 s to wait for the window)
@@ -36,15 +37,17 @@ bool IsShown(Display* display, Window window) {
          attributes.map_state == IsViewable;
 }
 
-// The root's children: without a window manager the programs' windows are those.
-Window FindTopLevel(Display* display, const std::string& title) {
-  Window root = DefaultRootWindow(display), parent = 0, found = 0;
+// Without a window manager the programs' windows are the root's children; a window manager
+// puts each into a frame of its own, so the search goes down the whole tree.
+Window FindTopLevel(Display* display, Window under, const std::string& title) {
+  Window root = 0, parent = 0, found = 0;
   Window* children = nullptr;
   unsigned int count = 0;
-  if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
+  if (!XQueryTree(display, under, &root, &parent, &children, &count)) return 0;
   for (unsigned int i = 0; i < count && found == 0; ++i)
     if (HasTitle(display, children[i], title) && IsShown(display, children[i]))
       found = children[i];
+  for (unsigned int i = 0; i < count && found == 0; ++i) found = FindTopLevel(display, children[i], title);
   if (children != nullptr) XFree(children);
   return found;
 }
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
   // Polled every 2 ms: the request should land as soon as the window shows.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   Window window = 0;
-  while ((window = FindTopLevel(display, title)) == 0) {
+  while ((window = FindTopLevel(display, DefaultRootWindow(display), title)) == 0) {
     if (std::chrono::steady_clock::now() > deadline) {
       std::fprintf(stderr, "x11_close_request: no window '%s' within %d s\n", title.c_str(), seconds);
       XCloseDisplay(display);
