@@ -44,6 +44,7 @@ void InstallGlCallCounter() {
   g_installed = true;
   ZEL_GL_DRAW_ENTRY_POINTS(ZEL_HOOK_DRAW)
   ZEL_GL_OTHER_ENTRY_POINTS(ZEL_HOOK)
+  ZEL_GL_REPLICA_ENTRY_POINTS(ZEL_HOOK)
 }
 
 uint64_t GlCallCount() { return g_calls; }
