@@ -6,13 +6,17 @@
 // pixel by pixel; then the two are drawn in turns, each frame timed from its first call to
 // the end of glFinish (so the rasteriser's work is counted), and the medians are reported:
 // wall milliseconds, CPU milliseconds of all the process's threads (the software
-// rasteriser's too: steadier than wall time on a loaded machine), GL calls and draws.
+// rasteriser's too: steadier than wall time on a loaded machine) and GL calls per frame.
 //
 //   bench_bounds [--frames N] [--sizes WxH,...] [--scenes opening,title,sky]
-//                [--time SCENE=T] [--raw window|offscreen] [--dump DIR] [--scan]
+//                [--time SCENE=T] [--raw window|offscreen] [--dump DIR] [--calls] [--scan]
 //
-// Run in the build directory (beside Data/). --scan times the device alone over the title
-// scene's window at 30 frames per second and lists its costliest frames. Under callgrind
+// Run in the build directory (beside Data/). --time moves a scene's frame (demo seconds);
+// --raw window lets the replica draw straight into its window (its pixels then differ a
+// little: another colour buffer and depth buffer), offscreen (the default) into a frame like
+// the device's back buffer, copied to the window; --dump writes both frames as PPM files;
+// --calls lists one frame's GL calls by entry point. --scan times the device alone over the
+// title scene's window at 30 frames per second and lists its costliest frames. Under callgrind
 // (valgrind --tool=callgrind bench_bounds ...) the two sides run one after the other and each
 // is dumped apart: "ours <scene> <size>" and "raw <scene> <size>", N frames each.
 #include <epoxy/gl.h>
@@ -23,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,6 +66,7 @@ struct Options {
   std::string dump;
   raw::Target target = raw::Target::kOffscreen;
   bool scan = false;
+  bool calls = false;
 };
 
 struct Sample {
@@ -101,6 +107,27 @@ void WritePpm(const std::string &path, const std::vector<uint8_t> &rgba, const S
   std::fclose(f);
 }
 
+// The GL calls one frame makes, by entry point.
+template <typename Draw>
+std::map<std::string, uint64_t> CallsOfOneFrame(Draw draw) {
+  std::map<std::string, uint64_t> calls;
+  for (const auto &e : zel::d3d9::bench::GlCallCountsByEntryPoint()) calls[e.name] -= e.calls;
+  draw();
+  for (const auto &e : zel::d3d9::bench::GlCallCountsByEntryPoint()) calls[e.name] += e.calls;
+  std::erase_if(calls, [](const auto &entry) { return entry.second == 0; });
+  return calls;
+}
+
+void PrintCalls(const std::map<std::string, uint64_t> &ours, const std::map<std::string, uint64_t> &raw) {
+  std::map<std::string, std::pair<uint64_t, uint64_t>> both;
+  for (const auto &[name, n] : ours) both[name].first = n;
+  for (const auto &[name, n] : raw) both[name].second = n;
+  std::printf("  %-28s %6s %6s\n", "GL calls in one frame", "ours", "raw");
+  for (const auto &[name, n] : both)
+    std::printf("  %-28s %6llu %6llu\n", name.c_str(), static_cast<unsigned long long>(n.first),
+                static_cast<unsigned long long>(n.second));
+}
+
 bool RunCase(const Options &options, const SceneCase &scene, const Size &size) {
   raw::FramePair pair;
   std::string error;
@@ -122,6 +149,8 @@ bool RunCase(const Options &options, const SceneCase &scene, const Size &size) {
     WritePpm(options.dump + "/raw_" + tag + ".ppm", raw, size);
   }
   for (int i = 0; i < 3; ++i) pair.DrawOurs(t), pair.DrawRaw(t);  // warm both up
+  if (options.calls)
+    PrintCalls(CallsOfOneFrame([&] { pair.DrawOurs(t); }), CallsOfOneFrame([&] { pair.DrawRaw(t); }));
 
   std::vector<double> oursWall, rawWall, oursCpu, rawCpu;
   uint64_t oursCalls = 0, rawCalls = 0;
@@ -216,8 +245,8 @@ bool ParseOptions(int argc, char **argv, Options *o) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (arg == "--scan") {
-      o->scan = true;
+    if (arg == "--scan" || arg == "--calls") {
+      (arg == "--scan" ? o->scan : o->calls) = true;
       continue;
     }
     if (value == nullptr) return false;
@@ -256,7 +285,7 @@ int main(int argc, char **argv) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: bench_bounds [--frames N] [--sizes WxH,...] [--scenes opening,title,sky] [--time SCENE=T]\n"
-                 "                    [--raw window|offscreen] [--dump DIR] [--scan]\n");
+                 "                    [--raw window|offscreen] [--dump DIR] [--calls] [--scan]\n");
     return 2;
   }
   zel::win32::SetBatchMode(true);
