@@ -2,12 +2,13 @@
 // The picture is the one the data generator writes into the build tree when it is there;
 // otherwise a picture drawn here: a dusk gradient over a receding grid with "ZEL 16" in
 // block letters.
+#include <zel_win32_ext.h>
+
 #include <cstdint>
 #include <vector>
 
 #include "app/demo_app.h"
 #include "app/setup_dialog_template.h"
-#include "platform/win32/resources.h"
 
 #if defined(ZEL16_HAVE_GENERATED_BITMAP115)
 #include "bitmap115.h"

@@ -1,12 +1,13 @@
 #include "app/capture_audio.h"
 
+#include <zel_sound_ext.h>
+
 #include <algorithm>
 #include <vector>
 
 #include "app/capture_timing.h"
 #include "app/capture_wav.h"
 #include "app/show_schedule.h"
-#include "platform/sound/mp3_source.h"
 
 namespace capture {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/capture_audio.h"
 #include "app/capture_sink.h"
 #include "app/capture_wav.h"
-#include "platform/d3d9/frame_grab.h"
+#include "gfxutil/image_png.h"
 
 namespace capture {
 namespace {
@@ -35,7 +35,7 @@ class PngSink : public FrameSink {
   bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) override {
     const std::string path = Path(FrameFileName(k));
     const std::string partial = path + kPartialSuffix;
-    if (!zel::d3d9::WritePng(partial, rgba, settings_.width, settings_.height, error)) return false;
+    if (!gfxutil::WritePng(partial, rgba, settings_.width, settings_.height, error)) return false;
     std::error_code code;
     std::filesystem::rename(partial, path, code);
     if (!code) return true;

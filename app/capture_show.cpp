@@ -1,10 +1,11 @@
 #include "app/capture_show.h"
 
+#include <zel_win32_ext.h>
+
 #include <chrono>
 #include <new>
 
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "gfxutil/surface.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -31,14 +32,13 @@ OfflineShow::~OfflineShow() {
   DeleteScene(opening_);
   if (device_) device_->ReleaseDevice();
   delete device_;
-  if (window_) zel::d3d9::DestroyHiddenWindow(window_);
+  if (window_) DestroyWindow(window_);
 }
 
 bool OfflineShow::Open(int width, int height, std::string* error, int* status) {
   width_ = width;
   height_ = height;
-  zel::d3d9::SetGlWindowAttributes();
-  window_ = zel::d3d9::CreateHiddenWindow(width, height);
+  window_ = zel::win32::CreateOffscreenWindow(width, height);
   if (window_ == nullptr) {
     *error = "cannot open a hidden OpenGL window (no display?)";
     *status = kExitNoWindow;
@@ -67,7 +67,7 @@ show::FrameResult OfflineShow::Draw(float t) {
 
 bool OfflineShow::Grab(std::vector<uint8_t>* rgba) {
   UINT w = 0, h = 0;
-  return zel::d3d9::GrabBackBuffer(device_->GetDevice(), rgba, &w, &h) &&
+  return gfxutil::GrabBackBuffer(device_->GetDevice(), rgba, &w, &h) &&
          w == static_cast<UINT>(width_) && h == static_cast<UINT>(height_);
 }
 

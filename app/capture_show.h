@@ -1,4 +1,4 @@
-// The show without the viewer: a hidden window of the frame size, the device, the three
+// The show without the viewer: an off-screen window of the frame size, the device, the three
 // scenes with every asset loaded, and frames drawn at any demo time on request. The capture
 // and the show benchmark both render through it. No music plays: the soundtrack is
 // decoded separately.
@@ -31,7 +31,7 @@ class OfflineShow {
   OfflineShow& operator=(const OfflineShow&) = delete;
   ~OfflineShow();
 
-  // Opens the hidden window and the device (width x height pixels) and loads the scenes.
+  // Opens the off-screen window and the device (width x height pixels) and loads the scenes.
   // False with *error, and *status the process exit status for it, when that fails.
   bool Open(int width, int height, std::string* error, int* status);
   // Draws the show's frame at demo time t (seconds): Drawn, or TimeUp past the show's end.

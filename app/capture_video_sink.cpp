@@ -4,6 +4,8 @@
 // an interruption, the sound ends with the last frame (to within one audio packet). Pictures
 // are converted to 4:2:0 YUV with the BT.709 matrix in limited range and tagged so, which is
 // what players assume for video of this size.
+#include <zel_child_process.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -14,7 +16,6 @@
 #include "app/capture_audio.h"
 #include "app/capture_sink.h"
 #include "app/capture_wav.h"
-#include "platform/crt/child_process.h"
 
 namespace capture {
 namespace {

@@ -2,6 +2,8 @@
 // objects created before the entry point.
 #include "app/demo_app.h"
 
+#include <zel_sound_ext.h>
+
 #include <new>
 
 #include "app/demo_clock.h"
@@ -9,7 +11,6 @@
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
 #include "model3ds/loader3ds.h"
-#include "platform/sound/stream_control.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"

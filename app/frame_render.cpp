@@ -1,17 +1,18 @@
-// RenderFrameToPng: the scenes are built and drawn exactly as in the show's main loop, on a
-// hidden window; the back buffer is read back after the frame and written as PNG.
+// RenderFrameToPng: the scenes are built and drawn exactly as in the show's main loop, on an
+// off-screen window; the back buffer is read back after the frame and written as PNG.
 #include "app/frame_render.h"
+
+#include <zel_win32_ext.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <new>
-#include <vector>
+#include <string>
 
 #include "app/demo_clock.h"
+#include "app/screenshot.h"
 #include "app/show_schedule.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -33,7 +34,7 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   const auto ticks = static_cast<uint64_t>(std::llround(static_cast<double>(seconds) * kTicksPerSecond));
   const float t = DemoClock::AfterTicks(ticks);
 
-  HWND window = zel::d3d9::CreateHiddenWindow(width, height);
+  HWND window = zel::win32::CreateOffscreenWindow(width, height);
   if (window == nullptr) {
     std::fprintf(stderr, "zel16: --frame needs a display (for example under xvfb-run)\n");
     return kExitFrameFailed;
@@ -42,7 +43,7 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   if (FAILED(device.Create(window, width, height, false))) {
     std::fprintf(stderr, "zel16: could not create the Direct3D device (OpenGL 3.3 is needed)\n");
     device.ReleaseDevice();
-    zel::d3d9::DestroyHiddenWindow(window);
+    DestroyWindow(window);
     return kExitFrameFailed;
   }
   IDirect3DDevice9 *d3dDevice = device.GetDevice();
@@ -55,12 +56,10 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   SilentMusic music;
   show::ShowFrame(t, keys, device, music, title, sky, opening);
 
-  std::vector<uint8_t> rgba;
-  UINT w = 0, h = 0;
   std::string error;
   int status = 0;
-  if (!zel::d3d9::GrabBackBuffer(d3dDevice, &rgba, &w, &h) || !zel::d3d9::WritePng(path, rgba, w, h, &error)) {
-    std::fprintf(stderr, "zel16: %s\n", error.empty() ? "could not read the frame back" : error.c_str());
+  if (!SaveFrameAsPng(d3dDevice, path, &error)) {
+    std::fprintf(stderr, "zel16: %s\n", error.c_str());
     status = kExitFrameFailed;
   }
 
@@ -68,6 +67,6 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   delete sky;
   delete opening;
   device.ReleaseDevice();
-  zel::d3d9::DestroyHiddenWindow(window);
+  DestroyWindow(window);
   return status;
 }

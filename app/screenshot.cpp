@@ -1,11 +1,11 @@
 #include "app/screenshot.h"
 
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <vector>
+#include <d3d9.h>
 
-#include "platform/d3d9/frame_grab.h"
+#include <cmath>
+#include <cstdio>
+
+#include "gfxutil/surface.h"
 
 namespace {
 std::string& Folder() {
@@ -25,14 +25,29 @@ std::string ScreenshotName(float seconds) {
   return name;
 }
 
+bool SaveFrameAsPng(IDirect3DDevice9* device, const std::string& path, std::string* error) {
+  IDirect3DSurface9* back = nullptr;
+  IDirect3DSurface9* copy = nullptr;
+  D3DSURFACE_DESC desc;
+  bool read = device != nullptr && SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
+              SUCCEEDED(back->GetDesc(&desc)) &&
+              SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                            D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+              SUCCEEDED(device->GetRenderTargetData(back, copy));
+  // The save locks the copy, which waits for it.
+  bool written = read && SUCCEEDED(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_PNG, copy, nullptr, nullptr));
+  if (copy != nullptr) copy->Release();
+  if (back != nullptr) back->Release();
+  if (!read) *error = "could not read the frame back";
+  else if (!written) *error = "cannot write " + path;
+  return written;
+}
+
 bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
-  std::vector<uint8_t> rgba;
-  UINT width = 0, height = 0;
-  std::string error = "could not read the frame back";
+  std::string error;
   std::string path = ScreenshotName(seconds);
   if (!Folder().empty()) path = Folder() + "/" + path;
-  if (device == nullptr || !zel::d3d9::GrabBackBuffer(device, &rgba, &width, &height) ||
-      !zel::d3d9::WritePng(path, rgba, width, height, &error)) {
+  if (!SaveFrameAsPng(device, path, &error)) {
     std::fprintf(stderr, "zel16: screenshot failed: %s\n", error.c_str());
     return false;
   }

@@ -16,3 +16,7 @@ std::string ScreenshotName(float seconds);
 // Grabs the device's back buffer (the frame last presented) and writes it. Says on standard
 // error where it went or why it could not; false on failure.
 bool TakeScreenshot(IDirect3DDevice9* device, float seconds);
+
+// Writes the device's back buffer to `path` as a PNG file, read back through a system-memory
+// surface. False with the reason in *error when the frame cannot be read back or written.
+bool SaveFrameAsPng(IDirect3DDevice9* device, const std::string& path, std::string* error);

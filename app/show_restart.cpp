@@ -1,9 +1,10 @@
 #include "app/show_restart.h"
 
+#include <zel_crt_rand.h>
+#include <zel_sound_ext.h>
+
 #include "app/demo_clock.h"
 #include "audio/music_player.h"
-#include "platform/crt/crt_rand.h"
-#include "platform/sound/stream_control.h"
 
 namespace {
 constexpr UINT kTimerPeriod = 1;      // milliseconds, as the show's clock runs

@@ -3,9 +3,8 @@
 // frame from 6.0 s of demo time on, and closes it at the end.
 #pragma once
 
+#include <fmod.h>
 #include <windows.h>
-
-#include "platform/sound/fmod.h"
 
 class MusicPlayer {
  public:

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound/mp3_source.h"
+#include <zel_sound_ext.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "gfxutil/shader.h"
-#include "platform/d3d9/shader_disasm.h"
-#include "platform/d3d9/shader_glsl.h"
+#include "shader/disassembler.h"
+#include "shader/glsl_writer.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::vector<uint32_t> Assemble(const std::string &text, HRESULT *hr) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  using namespace zel::d3d9::shader;
+  using namespace zel::shader;
   HRESULT hr;
   const std::vector<uint32_t> tokens = Assemble(std::string(reinterpret_cast<const char *>(data), size), &hr);
   if (FAILED(hr)) {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/d3d9/shader_disasm.h"
-#include "platform/d3d9/shader_glsl.h"
+#include "shader/disassembler.h"
+#include "shader/glsl_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  using namespace zel::d3d9::shader;
+  using namespace zel::shader;
   std::vector<uint32_t> tokens(size / 4);  // exactly the input: reads past it are caught
   if (!tokens.empty()) std::memcpy(tokens.data(), data, tokens.size() * 4);
   ShaderProgram program;

@@ -1,15 +1,15 @@
 // D3DXCreateBuffer, D3DXAssembleShader and D3DXAssembleShaderFromFileA: argument checks,
-// reading the file, #include through the caller's handler or the file system, and the
-// shader and error buffers.
+// #include through the caller's handler or the file system, and the shader and error
+// buffers, around the shader library's preprocessor and assembler.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <fstream>
 #include <new>
-#include <sstream>
 #include <vector>
 
 #include "gfxutil/shader.h"
-#include "gfxutil/shader_assembler.h"
+#include "shader/assembler.h"
+#include "shader/source_files.h"
 
 namespace {
 
@@ -35,15 +35,6 @@ class Buffer final : public ID3DXBuffer {
   std::atomic<ULONG> refs_{1};
 };
 
-bool ReadFile(const std::string &path, std::string *text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream content;
-  content << file.rdbuf();
-  *text = content.str();
-  return !file.bad();
-}
-
 HRESULT MakeBuffer(const void *data, size_t size, LPD3DXBUFFER *out) {
   Buffer *buffer = new (std::nothrow) Buffer(DWORD(size));
   if (!buffer) return E_OUTOFMEMORY;
@@ -53,24 +44,28 @@ HRESULT MakeBuffer(const void *data, size_t size, LPD3DXBUFFER *out) {
 }
 
 // Opens includes through the caller's ID3DXInclude, or from the file system relative to the
-// including file when there is none.
-zel::gfxutil::IncludeOpener MakeOpener(LPD3DXINCLUDE include) {
-  return [include](const std::string &name, bool system, const std::string &includer, std::string *text,
-                   std::string *resolved) {
-    if (include) {
-      LPCVOID data = nullptr;
-      UINT bytes = 0;
-      if (FAILED(include->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name.c_str(), nullptr, &data, &bytes)) ||
-          (!data && bytes))
-        return false;
-      text->assign(static_cast<const char *>(data), bytes);
-      include->Close(data);
-      *resolved = name;
-      return true;
+// including file when there is none. What the handler hands over is held to the same size
+// limit as a file.
+zel::shader::IncludeOpener MakeOpener(LPD3DXINCLUDE include) {
+  if (!include) return zel::shader::FileSystemIncludes();
+  return [include](const zel::shader::IncludeRequest &request, std::string *text, std::string *resolved,
+                   std::string *error) {
+    LPCVOID data = nullptr;
+    UINT bytes = 0;
+    if (FAILED(include->Open(request.system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, request.name.c_str(), nullptr, &data,
+                             &bytes))) {
+      *error = "the include handler refused it";
+      return false;
     }
-    const std::string path = (!name.empty() && name[0] == '/') ? name : zel::gfxutil::DirectoryOf(includer) + name;
-    *resolved = path;
-    return ReadFile(path, text);
+    const bool usable = (data || !bytes) && bytes <= request.maxBytes;
+    if (usable) text->assign(static_cast<const char *>(data), bytes);
+    include->Close(data);
+    if (!usable) {
+      *error = data ? "is larger than " + std::to_string(request.maxBytes) + " bytes" : "the include handler gave no data";
+      return false;
+    }
+    *resolved = request.name;
+    return true;
   };
 }
 
@@ -78,17 +73,11 @@ HRESULT Assemble(const std::string &text, const std::string &name, const D3DXMAC
                  DWORD flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs) {
   std::vector<std::pair<std::string, std::string>> macros;
   for (const D3DXMACRO *m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
-  zel::gfxutil::PreprocessOutput source;
-  std::vector<std::string> errors;
+  zel::shader::AssembleOptions options;
+  options.debugInfo = (flags & D3DXSHADER_DEBUG) != 0;
   std::vector<uint32_t> tokens;
-  if (zel::gfxutil::Preprocess(text, name, macros, MakeOpener(include), &source)) {
-    zel::gfxutil::AssembleOptions options;
-    options.debugInfo = (flags & D3DXSHADER_DEBUG) != 0;
-    zel::gfxutil::AssembleShaderText(source, options, &tokens, &errors);
-  } else {
-    errors = source.errors;
-  }
-  if (!errors.empty()) {
+  std::vector<std::string> errors;
+  if (!zel::shader::AssembleSource(text, name, macros, MakeOpener(include), options, &tokens, &errors)) {
     if (ppErrorMsgs) {
       std::string joined;
       for (const std::string &e : errors) joined += e + "\n";
@@ -113,7 +102,9 @@ HRESULT WINAPI D3DXAssembleShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMA
   if (ppShader) *ppShader = nullptr;
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (Flags >= 4 || (!pSrcData && SrcDataLen)) return D3DERR_INVALIDCALL;
-  return Assemble(std::string(pSrcData ? pSrcData : "", SrcDataLen), "memory", pDefines, pInclude, Flags, ppShader,
+  // Text past the preprocessor's limit is refused before it is copied.
+  const size_t length = std::min<size_t>(SrcDataLen, zel::shader::kMaxSourceFileBytes + 1);
+  return Assemble(std::string(pSrcData ? pSrcData : "", length), "memory", pDefines, pInclude, Flags, ppShader,
                   ppErrorMsgs);
 }
 
@@ -122,10 +113,10 @@ HRESULT WINAPI D3DXAssembleShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO *pDe
   if (ppShader) *ppShader = nullptr;
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (Flags >= 4 || !pSrcFile) return D3DERR_INVALIDCALL;
-  std::string text;
-  if (!ReadFile(pSrcFile, &text)) {
+  std::string text, error;
+  if (!zel::shader::ReadSourceFile(pSrcFile, zel::shader::kMaxSourceFileBytes, &text, &error)) {
     if (ppErrorMsgs) {
-      const std::string message = std::string(pSrcFile) + "(0): cannot open the file\n";
+      const std::string message = std::string(pSrcFile) + "(0): " + error + "\n";
       MakeBuffer(message.c_str(), message.size() + 1, ppErrorMsgs);
     }
     return D3DXERR_INVALIDDATA;

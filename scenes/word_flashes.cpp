@@ -1,8 +1,9 @@
 // The word flashes of SkyScene's first appearance: seven words of three layered images
 // each, shaken anew on every frame by the shared rand sequence.
+#include <zel_crt_rand.h>
+
 #include <cmath>
 
-#include "platform/crt/crt_rand.h"
 #include "scenes/sky_scene.h"
 #include "scenes/sprite_quad.h"
 

@@ -37,12 +37,19 @@ sanitize() {
 # seed_corpora DIR DATA: one folder per fuzz target, filled from the project's own files.
 seed_corpora() {
   local dir=$1 data=$2
-  rm -rf "$dir"; mkdir -p "$dir"/{loader3ds_fuzz,image_fuzz,shader_asm_fuzz,shader_bytecode_fuzz,mp3_source_fuzz}
+  rm -rf "$dir"
+  mkdir -p "$dir"/{loader3ds_fuzz,image_fuzz,shader_asm_fuzz,shader_bytecode_fuzz,shader_preprocess_fuzz,mp3_source_fuzz}
   cp "$data"/3DFiles/*.3ds "$dir/loader3ds_fuzz/"
   cp "$data"/Textures/*.jpg "$data"/Textures/*.bmp "$dir/image_fuzz/"
-  cp tests/golden/shaders/*.vsh "$data/Other/ref.vsh" "$dir/shader_asm_fuzz/"
+  cp tests/shader/golden/*.vsh "$data/Other/ref.vsh" "$dir/shader_asm_fuzz/"
+  cp tests/shader/golden/*.vsh "$dir/shader_preprocess_fuzz/"
+  # Files to include follow the main text, each after a NUL byte, and are named a, b, ...
+  printf 'vs_1_1\n#include "a"\ndcl_position v0\nXFORM(oPos, v0)\n\0#define XFORM(d, s) m4x4 d, s, c0\n' \
+    >"$dir/shader_preprocess_fuzz/include.vsh"
+  printf 'vs_2_0\n#include "a"\n#if defined(A) && B * 2 > 3\nmov r0, FUZZ\n#endif\n\0#include "b"\n\0#define A\n#define B 2\n' \
+    >"$dir/shader_preprocess_fuzz/nested.vsh"
   # The golden token listings are text, one hex DWORD a line: written out little-endian.
-  for listing in tests/golden/shaders/*.tokens; do
+  for listing in tests/shader/golden/*.tokens; do
     perl -ne 'print pack("V", hex($1)) if /^\s*([0-9A-Fa-f]{8})\b/' "$listing" \
       >"$dir/shader_bytecode_fuzz/$(basename "$listing" .tokens).bin"
   done
@@ -55,7 +62,7 @@ fuzz() {
   step_start "fuzz targets, ${fuzz_seconds} s each"
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DZEL16_FUZZ=ON \
     -DZEL16_TESTS=OFF -DZEL16_BENCH=OFF >/dev/null
-  local targets=(loader3ds_fuzz image_fuzz shader_asm_fuzz shader_bytecode_fuzz mp3_source_fuzz)
+  local targets=(loader3ds_fuzz image_fuzz shader_asm_fuzz shader_bytecode_fuzz shader_preprocess_fuzz mp3_source_fuzz)
   ninja -C build-fuzz -j"$jobs" "${targets[@]}"
   # The seeds come from the ordinary build's generated Data/ when there is one.
   local data=${DATA_DIR:-build/Data}
@@ -70,7 +77,11 @@ fuzz() {
   local failed=0
   for target in "${targets[@]}"; do
     mkdir -p build-fuzz/findings/"$target"
-    if ! ./build-fuzz/fuzz/"$target" -max_total_time="$fuzz_seconds" -timeout=20 -rss_limit_mb=2048 \
+    # Shader text has a budget of 1 s and 64 MB for any input up to 1 MB (several times that
+    # under the sanitizers); a single allocation over 64 MB is a finding too.
+    local limits=(-timeout=20 -rss_limit_mb=2048)
+    [ "$target" = shader_preprocess_fuzz ] && limits=(-timeout=5 -rss_limit_mb=512 -malloc_limit_mb=64 -max_len=65536)
+    if ! ./build-fuzz/fuzz/"$target" -max_total_time="$fuzz_seconds" "${limits[@]}" \
          -artifact_prefix=build-fuzz/findings/"$target"/ -print_final_stats=1 \
          build-fuzz/corpus/"$target" 2>build-fuzz/findings/"$target".log; then
       echo "FUZZ FAILURE: $target"; tail -60 build-fuzz/findings/"$target".log; failed=1

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Compiles the code above platform/ for Windows: every .cpp of app/ render/ audio/
+# Compiles the code above platform/ for Windows: every .cpp of shader/ app/ render/ audio/
 # model3ds/ scenes/ gfxutil/ with mingw-w64 against the real SDK headers (windows.h,
-# mmsystem.h, d3d9.h), syntax only. Our stand-in headers are not on the include path; our
-# own headers are found from the repository root. Lists every file that fails and exits 1
+# mmsystem.h, d3d9.h), syntax only. Our stand-in headers are not on the include path; the
+# platform's extension headers (zel_*.h) and the sound library's fmod.h are, as a Windows
+# build would have them beside the SDK; our own headers are found from the repository root. Lists every file that fails and exits 1
 # when any does. Usage: tools/cross-check.sh [-v]   (-v: print every compiler message)
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,16 +14,22 @@ if ! command -v "$cxx" >/dev/null; then
   exit 1
 fi
 
-folders=(app render audio model3ds scenes gfxutil)
+folders=(shader app render audio model3ds scenes gfxutil)
 log=$(mktemp)
-# libjpeg's headers (a library of its own, not part of the SDK) come from Debian's libjpeg-dev,
-# alone in a folder of their own so that no other Linux header is seen. HAVE_BOOLEAN keeps
-# libjpeg's `boolean` from clashing with the one windows.h declares, as on a Windows build.
+# libjpeg's and libpng's headers (libraries of their own, not part of the SDK) come from
+# Debian's libjpeg-dev and libpng-dev, alone in a folder of their own so that no other Linux
+# header is seen. HAVE_BOOLEAN keeps libjpeg's `boolean` from clashing with the one windows.h
+# declares, as on a Windows build.
 jpeg_include=$(mktemp -d)
-trap 'rm -rf "$log" "$jpeg_include"' EXIT
+platform_include=$(mktemp -d)
+trap 'rm -rf "$log" "$jpeg_include" "$platform_include"' EXIT
 for header in /usr/include/jpeglib.h /usr/include/jmorecfg.h /usr/include/jerror.h \
-              /usr/include/*-linux-gnu/jconfig.h; do
-  [ -f "$header" ] && ln -s "$header" "$jpeg_include/"
+              /usr/include/*-linux-gnu/jconfig.h /usr/include/png.h /usr/include/pngconf.h \
+              /usr/include/pnglibconf.h; do
+  [ -f "$header" ] && ln -s "$(readlink -f "$header")" "$jpeg_include/"
+done
+for header in "$repo"/platform/*/include/zel_*.h "$repo"/platform/sound/include/fmod.h; do
+  ln -s "$header" "$platform_include/"
 done
 checked=0
 failed=()
@@ -30,7 +37,7 @@ for folder in "${folders[@]}"; do
   [ -d "$repo/$folder" ] || continue
   while IFS= read -r file; do
     checked=$((checked + 1))
-    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" -I"$jpeg_include" -DHAVE_BOOLEAN "$repo/$file" >"$log" 2>&1; then
+    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" -I"$platform_include" -I"$jpeg_include" -DHAVE_BOOLEAN "$repo/$file" >"$log" 2>&1; then
       failed+=("$file")
       echo "cross-check: FAILED $file"
       if [ "$verbose" = "-v" ]; then cat "$log"; else grep -m 3 "error" "$log" | sed 's/^/    /'; fi

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "gfxutil/shader.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/assembler.h"
+#include "shader/program.h"
 #include "tools/tool_command.h"
 
 namespace {
 
-using namespace zel::d3d9::shader;
+using namespace zel::shader;
 
 // Lines of "XXXXXXXX XXXXXXXX ...": the version, each comment, each instruction, the end.
 void PrintHex(const std::vector<uint32_t> &tokens) {
@@ -34,8 +34,8 @@ void PrintHex(const std::vector<uint32_t> &tokens) {
     } else if (HasLengthField(program.profile)) {
       length = 1 + ((token & kLengthMask) >> kLengthShift);
     } else {  // vs_1_1 has no length field and no relative-address tokens
-      const OpcodeInfo *info = FindOpcode(uint16_t(token & kOpcodeMask), program.profile);
-      length = 1 + PatternTokenCount(info->args) + ((token & kPredicatedBit) ? 1 : 0);
+      const InstructionInfo *info = FindOpcode(uint16_t(token & kOpcodeMask), program.profile);
+      length = 1 + PatternTokenCount(info->Pattern(program.profile)) + ((token & kPredicatedBit) ? 1 : 0);
     }
     line(pos, length);
     pos += length;
@@ -63,19 +63,13 @@ int RunAsm(int argc, char **argv) {
     std::fprintf(stderr, "usage: zel16-tool asm FILE [-o OUT] [-x]\n");
     return 2;
   }
-  LPD3DXBUFFER code = nullptr, errors = nullptr;
-  const HRESULT hr = D3DXAssembleShaderFromFileA(input, nullptr, nullptr, 0, &code, &errors);
-  if (errors) {
-    std::fputs(static_cast<const char *>(errors->GetBufferPointer()), stderr);
-    errors->Release();
-  }
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "%s: assembly failed (0x%08X)\n", input, unsigned(hr));
+  std::vector<uint32_t> tokens;
+  std::vector<std::string> errors;
+  if (!AssembleFile(input, AssembleOptions(), &tokens, &errors)) {
+    for (const std::string &e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+    std::fprintf(stderr, "%s: assembly failed\n", input);
     return 1;
   }
-  const uint32_t *p = static_cast<const uint32_t *>(code->GetBufferPointer());
-  const std::vector<uint32_t> tokens(p, p + code->GetBufferSize() / 4);
-  code->Release();
   if (hex && output.empty()) {
     PrintHex(tokens);
     return 0;

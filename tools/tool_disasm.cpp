@@ -3,29 +3,27 @@
 // as debug information are left out).
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/shader_disasm.h"
+#include "shader/disassembler.h"
+#include "shader/source_files.h"
 #include "tools/tool_command.h"
 
 namespace {
 
-using namespace zel::d3d9::shader;
+using namespace zel::shader;
 
 int RunDisasm(int argc, char **argv) {
   if (argc != 2 || argv[1][0] == '-') {
     std::fprintf(stderr, "usage: zel16-tool disasm FILE\n");
     return 2;
   }
-  std::ifstream file(argv[1], std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot open the file\n", argv[1]);
+  std::string bytes, readError;
+  if (!ReadSourceFile(argv[1], kMaxSourceFileBytes, &bytes, &readError)) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], readError.c_str());
     return 1;
   }
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (bytes.size() % 4 != 0) {
     std::fprintf(stderr, "%s: %zu bytes is not a whole number of DWORDs\n", argv[1], bytes.size());
     return 1;

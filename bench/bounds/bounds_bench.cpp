@@ -23,6 +23,8 @@
 // is dumped apart: "ours <scene> <size>" and "raw <scene> <size>", N frames each.
 #include <epoxy/gl.h>
 #include <time.h>
+#include <zel_d3d9_ext.h>
+#include <zel_win32_ext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -37,8 +39,6 @@
 #include "app/show_schedule.h"
 #include "bench/bounds/frame_pair.h"
 #include "bench/d3d9/gl_call_counter.h"
-#include "platform/d3d9/window_seam.h"
-#include "platform/win32/win32_options.h"
 
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>

@@ -4,11 +4,11 @@
 // the rasteriser's draw so that the device's own work is what is timed.
 #include <benchmark/benchmark.h>
 #include <d3d9.h>
+#include <zel_win32_ext.h>
 
 #include <cstring>
 
 #include "bench/d3d9/gl_call_counter.h"
-#include "platform/d3d9/window_seam.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ struct Vertex {
 class Scene {
  public:
   bool Open() {
-    window_ = CreateHiddenWindow(256, 256);
+    window_ = zel::win32::CreateOffscreenWindow(256, 256);
     if (window_ == nullptr) return false;
     d3d_ = Direct3DCreate9(D3D9b_SDK_VERSION);
     D3DPRESENT_PARAMETERS pp{};
@@ -71,7 +71,7 @@ class Scene {
       device_->Release();
     }
     if (d3d_ != nullptr) d3d_->Release();
-    if (window_ != nullptr) DestroyHiddenWindow(window_);
+    if (window_ != nullptr) DestroyWindow(window_);
   }
   void DrawWithChanges(int i) {
     device_->SetTexture(0, textures_[i & 1]);

@@ -4,12 +4,12 @@
 // Run from anywhere: bench_scenes changes to the build directory to find Data/.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 
 #include "app/show_schedule.h"
 #include "platform/d3d9/recording/recording_device.h"
-#include "platform/d3d9/window_seam.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -59,8 +59,7 @@ void BM_FrameOnRecordingDevice(benchmark::State &state) {
 }
 
 void BM_FrameOnOpenGl(benchmark::State &state) {
-  zel::d3d9::SetGlWindowAttributes();
-  HWND window = zel::d3d9::CreateHiddenWindow(640, 480);
+  HWND window = zel::win32::CreateOffscreenWindow(640, 480);
   if (!window) {
     state.SkipWithError("no display: run under xvfb-run");
     return;
@@ -72,7 +71,7 @@ void BM_FrameOnOpenGl(benchmark::State &state) {
     RunFrames(state, device, device.GetDevice(), static_cast<float>(state.range(0)) / 10.0f, [] {});
   }
   device.ReleaseDevice();
-  zel::d3d9::DestroyHiddenWindow(window);
+  DestroyWindow(window);
 }
 
 // Demo times in tenths of a second: the card, the sky with words, the title, the end card.

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "gfxutil/shader.h"
-#include "platform/d3d9/shader_glsl.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/glsl_writer.h"
+#include "shader/program.h"
 
 namespace {
 
@@ -45,10 +45,10 @@ void BM_ValidateAndTranslateDemoShader(benchmark::State &state) {
   const std::vector<uint32_t> tokens = Assemble(ShaderText());
   if (tokens.empty()) return state.SkipWithError("no Data/Other/ref.vsh in the build");
   for (auto _ : state) {
-    zel::d3d9::shader::ShaderProgram program;
-    zel::d3d9::shader::ShaderError error;
-    zel::d3d9::shader::ValidateVertexShader(tokens.data(), tokens.size(), &program, &error);
-    benchmark::DoNotOptimize(zel::d3d9::shader::WriteVertexGlsl(program));
+    zel::shader::ShaderProgram program;
+    zel::shader::ShaderError error;
+    zel::shader::ValidateVertexShader(tokens.data(), tokens.size(), &program, &error);
+    benchmark::DoNotOptimize(zel::shader::WriteVertexGlsl(program));
   }
 }
 BENCHMARK(BM_ValidateAndTranslateDemoShader);

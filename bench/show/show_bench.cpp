@@ -12,6 +12,7 @@
 // --every N renders every Nth frame only (default 1), for quick runs on slow machines.
 #include <sys/resource.h>
 #include <unistd.h>
+#include <zel_win32_ext.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,7 +25,6 @@
 #include "app/capture_timing.h"
 #include "app/show_schedule.h"
 #include "bench/show/gl_time.h"
-#include "platform/win32/win32_options.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"

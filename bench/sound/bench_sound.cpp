@@ -1,10 +1,10 @@
 // How much faster than real time the stream decodes: frames per second of output, in the
 // callback's 1024-frame pieces. Real time at 44100 Hz is 44100 frames/s.
 #include <benchmark/benchmark.h>
+#include <zel_sound_ext.h>
 
 #include <filesystem>
 
-#include "platform/sound/mp3_source.h"
 #include "tests/platform/sound/mp3_maker.h"
 
 namespace {

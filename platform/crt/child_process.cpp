@@ -1,4 +1,4 @@
-#include "platform/crt/child_process.h"
+#include <zel_child_process.h>
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
-// Private copy of the C runtime's rand rule (see crt_rand.h).
-#include "platform/crt/crt_rand.h"
+// Private copy of the C runtime's rand rule (zel_crt_rand.h).
+#include <zel_crt_rand.h>
 
 namespace {
 

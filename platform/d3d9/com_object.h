@@ -4,13 +4,13 @@
 #pragma once
 
 #include <d3d9.h>
+#include <zel_d3d9_ext.h>
 
 #include <atomic>
 
 namespace zel::d3d9 {
 
-// Objects created and not yet destroyed, over every device and Direct3D object.
-int LiveObjectCount();
+// Moves the count that LiveObjectCount (zel_d3d9_ext.h) reports.
 void AdjustLiveObjectCount(int delta);
 
 // Implements IUnknown for Iface. The object deletes itself when the count reaches zero;

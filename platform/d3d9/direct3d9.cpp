@@ -1,15 +1,19 @@
 // Direct3DCreate9 and IDirect3D9: the adapter is the desktop SDL reports; devices are
-// OpenGL devices on the window behind the focus window handle.
+// OpenGL devices on the SDL window behind the focus window handle (found through zel_wsi,
+// where the window layer puts its windows). The layer's switches live here too.
 #include <SDL.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstdio>
 
 #include "platform/d3d9/com_object.h"
 #include "platform/d3d9/gl_device.h"
-#include "platform/d3d9/window_seam.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::d3d9 {
 namespace {
+
+bool g_vsyncDisabled = false;
 
 class Direct3D9 final : public ComObject<IDirect3D9> {
  public:
@@ -56,7 +60,7 @@ class Direct3D9 final : public ComObject<IDirect3D9> {
       return D3DERR_NOTAVAILABLE;
     if (!pp->Windowed && (pp->BackBufferWidth == 0 || pp->BackBufferHeight == 0)) return D3DERR_INVALIDCALL;
     HWND hwnd = pp->hDeviceWindow != nullptr ? pp->hDeviceWindow : hFocusWindow;
-    SDL_Window *window = SdlWindowForHwnd(hwnd);
+    SDL_Window *window = zel::wsi::SdlWindowOf(hwnd);
     if (window == nullptr) return D3DERR_INVALIDCALL;
     GlDevice *device = nullptr;
     HRESULT hr = GlDevice::Create(this, window, *pp, &device);
@@ -70,6 +74,10 @@ class Direct3D9 final : public ComObject<IDirect3D9> {
 };
 
 }  // namespace
+
+void SetVsyncDisabled(bool disabled) { g_vsyncDisabled = disabled; }
+bool VsyncDisabled() { return g_vsyncDisabled; }
+
 }  // namespace zel::d3d9
 
 IDirect3D9 *WINAPI Direct3DCreate9(UINT SDKVersion) {

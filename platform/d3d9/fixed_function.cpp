@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/d3d9/shader_interface.h"
+#include "shader/glsl_interface.h"
 
 namespace zel::d3d9 {
 namespace {
@@ -229,14 +229,14 @@ void BuildPixelStageKey(const DeviceState &s, uint32_t texturesBound, PixelStage
 std::string VertexStageSource(const VertexStageKey &k) {
   char buf[128];
   std::string src = "#version 330 core\n";
-  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inPosition;\n", kAttribPosition);
+  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inPosition;\n", shader::kAttribPosition);
   src += buf;
-  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inColor0;\n", kAttribColor0);
+  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inColor0;\n", shader::kAttribColor0);
   src += buf;
-  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inColor1;\n", kAttribColor1);
+  std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inColor1;\n", shader::kAttribColor1);
   src += buf;
   for (int i = 0; i < 8; ++i) {
-    std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inTexCoord%d;\n", kAttribTexCoord0 + i, i);
+    std::snprintf(buf, sizeof buf, "layout(location = %d) in vec4 zel_inTexCoord%d;\n", shader::kAttribTexCoord0 + i, i);
     src += buf;
   }
   src += "uniform mat4 zel_WorldViewProj;\nuniform vec4 zel_ScreenToClip;\nuniform vec4 zel_PosFixup;\n"

@@ -2,15 +2,16 @@
 #include "platform/d3d9/gl_device.h"
 
 #include <SDL.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "platform/d3d9/gl_objects.h"
-#include "platform/d3d9/shader_interface.h"
+#include "shader/glsl_interface.h"
 #include "platform/d3d9/shader_translate.h"
-#include "platform/d3d9/window_seam.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::d3d9 {
 namespace {
@@ -23,7 +24,7 @@ thread_local const GlDevice *t_currentDevice = nullptr;
 
 HRESULT GlDevice::Create(IDirect3D9 *d3d, SDL_Window *window, const D3DPRESENT_PARAMETERS &pp, GlDevice **out) {
   *out = nullptr;
-  SetGlWindowAttributes();
+  zel::wsi::SetGlAttributes();  // the context asks for 3.3 core
   SDL_GLContext context = SDL_GL_CreateContext(window);
   if (context == nullptr) {
     std::fprintf(stderr, "d3d9: no OpenGL 3.3 core context: %s\n", SDL_GetError());
@@ -98,8 +99,8 @@ bool GlDevice::InitGl() {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   // Inputs a vertex does not have: white diffuse, black specular, (0, 0, 0, 1) elsewhere.
-  glVertexAttrib4f(kAttribColor0, 1.0f, 1.0f, 1.0f, 1.0f);
-  glVertexAttrib4f(kAttribColor1, 0.0f, 0.0f, 0.0f, 0.0f);
+  glVertexAttrib4f(shader::kAttribColor0, 1.0f, 1.0f, 1.0f, 1.0f);
+  glVertexAttrib4f(shader::kAttribColor1, 0.0f, 0.0f, 0.0f, 0.0f);
   bool immediate = pp_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE || VsyncDisabled();
   SDL_GL_SetSwapInterval(immediate ? 0 : 1);
   gl_.Invalidate();

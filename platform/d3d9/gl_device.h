@@ -1,7 +1,7 @@
 // The OpenGL device: IDirect3DDevice9 on an OpenGL 3.3 core context. Setters store state
-// and mark dirty groups (device_state.h); only the draw path, Clear and Present talk to GL.
-// The back buffer is a framebuffer object of the asked size with no alpha channel;
-// Present scales it onto the window.
+// and mark dirty groups (device_state.h); only the draw path, Clear, Present and readbacks
+// talk to GL. The back buffer is a framebuffer object of the asked size with no alpha
+// channel; Present scales it onto the window.
 #pragma once
 
 #include <d3d9.h>
@@ -32,14 +32,12 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // D3DERR_NOTAVAILABLE when no OpenGL 3.3 core context can be made on the window.
   static HRESULT Create(IDirect3D9 *d3d, SDL_Window *window, const D3DPRESENT_PARAMETERS &pp, GlDevice **out);
 
-  // ---- for the objects of this device, the frame grab and the benchmark ----
+  // ---- for the objects of this device and the benchmark ----
   void MakeCurrent();
   GlStateCache &Gl() { return gl_; }
   void ForgetObject(const void *object);  // an object of this device is dying
   void ForgetVertexShader(uint32_t shaderId) { programs_.ForgetVertexShader(shaderId); }
   uint32_t NextShaderId() { return ++shaderIds_; }
-  // The back buffer as top-down RGBA8 rows (alpha 255).
-  void ReadBackBuffer(std::vector<uint8_t> *rgba, UINT *width, UINT *height);
   size_t ProgramCount() const { return programs_.Size(); }
 
   // ---- IDirect3DDevice9 ----
@@ -47,12 +45,17 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   HRESULT WINAPI GetDeviceCaps(D3DCAPS9 *pCaps) override;
   HRESULT WINAPI Present(const RECT *pSourceRect, const RECT *pDestRect, HWND hDestWindowOverride,
                          const RGNDATA *pDirtyRegion) override;
+  HRESULT WINAPI GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+                               IDirect3DSurface9 **ppBackBuffer) override;
   HRESULT WINAPI CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) override;
   HRESULT WINAPI CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                     IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *pSharedHandle) override;
   HRESULT WINAPI CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                    IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *pSharedHandle) override;
+  HRESULT WINAPI GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) override;
+  HRESULT WINAPI CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                             IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) override;
   HRESULT WINAPI BeginScene() override;
   HRESULT WINAPI EndScene() override;
   HRESULT WINAPI Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -92,6 +95,8 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   GlDevice(IDirect3D9 *d3d, SDL_Window *window, void *context, const D3DPRESENT_PARAMETERS &pp);
   ~GlDevice() override;
   bool InitGl();
+  // The back buffer's format: the one asked for, or the desktop's for a windowed "unknown".
+  D3DFORMAT BackBufferFormat() const;
 
   // Draw path (gl_device_draw.cpp).
   bool PrepareDraw();  // false: nothing can be drawn with this state (no program)

@@ -1,14 +1,20 @@
-// GlDevice: Clear, Present and reading the back buffer back.
+// GlDevice: Clear, Present and reading the back buffer back into system-memory surfaces.
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstring>
+#include <new>
 
 #include "platform/d3d9/gl_convert.h"
 #include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_surface.h"
 #include "platform/d3d9/letterbox.h"
 
 namespace zel::d3d9 {
+namespace {
+
+constexpr UINT kMaxPlainSurfaceSide = 16384;  // pixels; larger asks are refused, not tried
+
+}  // namespace
 
 HRESULT GlDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
   if (Count != 0 && pRects == nullptr) return D3DERR_INVALIDCALL;
@@ -82,19 +88,53 @@ HRESULT GlDevice::Present(const RECT *, const RECT *, HWND, const RGNDATA *) {
   return D3D_OK;
 }
 
-void GlDevice::ReadBackBuffer(std::vector<uint8_t> *rgba, UINT *width, UINT *height) {
+// ---- reading back ----
+
+D3DFORMAT GlDevice::BackBufferFormat() const {
+  return pp_.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : pp_.BackBufferFormat;
+}
+
+HRESULT GlDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE, IDirect3DSurface9 **ppBackBuffer) {
+  if (ppBackBuffer == nullptr) return D3DERR_INVALIDCALL;
+  *ppBackBuffer = nullptr;
+  if (iSwapChain != 0 || iBackBuffer != 0) return D3DERR_INVALIDCALL;  // one swap chain, one back buffer
+  // Each call hands out a new view of the one colour buffer; the caller releases it.
+  *ppBackBuffer = new GlSurface(this, GlSurface::Kind::BackBuffer, width_, height_, BackBufferFormat());
+  return D3D_OK;
+}
+
+HRESULT GlDevice::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                              IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
+  if (ppSurface == nullptr) return D3DERR_INVALIDCALL;
+  *ppSurface = nullptr;
+  if (Width == 0 || Height == 0 || Width > kMaxPlainSurfaceSide || Height > kMaxPlainSurfaceSide ||
+      pSharedHandle != nullptr)
+    return D3DERR_INVALIDCALL;
+  // Only what a readback needs: system memory, the back buffer's 32-bit formats.
+  if (Pool != D3DPOOL_SYSTEMMEM || (Format != D3DFMT_X8R8G8B8 && Format != D3DFMT_A8R8G8B8))
+    return D3DERR_INVALIDCALL;
+  try {
+    *ppSurface = new GlSurface(this, GlSurface::Kind::SystemMemory, Width, Height, Format);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+  return D3D_OK;
+}
+
+HRESULT GlDevice::GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) {
+  auto *source = dynamic_cast<GlSurface *>(pRenderTarget);
+  auto *dest = dynamic_cast<GlSurface *>(pDestSurface);
+  if (source == nullptr || dest == nullptr || source->Owner() != this || dest->Owner() != this)
+    return D3DERR_INVALIDCALL;
+  if (source->SurfaceKind() != GlSurface::Kind::BackBuffer || dest->SurfaceKind() != GlSurface::Kind::SystemMemory ||
+      dest->Locked())
+    return D3DERR_INVALIDCALL;
+  if (dest->Width() != width_ || dest->Height() != height_ || dest->Format() != source->Format())
+    return D3DERR_INVALIDCALL;  // the platform converts neither size nor format here
   MakeCurrent();
-  size_t row = static_cast<size_t>(width_) * 4;
-  std::vector<uint8_t> bottomUp(row * height_);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-  glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA, GL_UNSIGNED_BYTE,
-               bottomUp.data());
-  rgba->resize(row * height_);
-  for (UINT y = 0; y < height_; ++y)
-    std::memcpy(rgba->data() + y * row, bottomUp.data() + (height_ - 1 - y) * row, row);
-  for (size_t i = 3; i < rgba->size(); i += 4) (*rgba)[i] = 255;
-  *width = width_;
-  *height = height_;
+  dest->StartCopy();
+  return D3D_OK;
 }
 
 }  // namespace zel::d3d9

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/d3d9/shader_interface.h"
+#include "shader/glsl_interface.h"
 
 namespace zel::d3d9 {
 namespace {
@@ -44,12 +44,12 @@ void FindUniforms(GlProgram *p) {
   GLuint id = p->program;
   p->worldViewProj = glGetUniformLocation(id, kUniformWorldViewProj);
   p->screenToClip = glGetUniformLocation(id, kUniformScreenToClip);
-  p->posFixup = glGetUniformLocation(id, kUniformPosFixup);
+  p->posFixup = glGetUniformLocation(id, shader::kUniformPosFixup);
   p->ambient = glGetUniformLocation(id, kUniformAmbient);
   p->textureFactor = glGetUniformLocation(id, kUniformTextureFactor);
   p->alphaRef = glGetUniformLocation(id, kUniformAlphaRef);
   p->stageConstant = glGetUniformLocation(id, kUniformStageConstant);
-  p->shaderConstants = glGetUniformLocation(id, kUniformConstF);
+  p->shaderConstants = glGetUniformLocation(id, shader::kUniformConstF);
   // Stage s samples texture unit s, for the life of the program.
   GLint samplers = glGetUniformLocation(id, kUniformSampler);
   if (samplers >= 0) {

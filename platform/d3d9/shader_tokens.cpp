@@ -1,5 +1,5 @@
 // Finding the end of a shader token stream that comes as a bare pointer.
-#include "platform/d3d9/shader_program.h"
+#include "shader/program.h"
 #include "platform/d3d9/shader_translate.h"
 
 namespace zel::d3d9 {

@@ -1,8 +1,8 @@
 // Vertex shader translation for CreateVertexShader: validate the bytecode, then write its GLSL.
 #include "platform/d3d9/shader_translate.h"
 
-#include "platform/d3d9/shader_glsl.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/glsl_writer.h"
+#include "shader/program.h"
 
 namespace zel::d3d9 {
 

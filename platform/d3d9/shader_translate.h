@@ -1,6 +1,6 @@
 // The seam between the OpenGL device and the vertex shader translator. CreateVertexShader
 // calls TranslateVertexShader once per shader; the device links the GLSL it returns with
-// its generated pixel stage (names and locations from shader_interface.h).
+// its generated pixel stage (names and locations from shader/glsl_interface.h).
 #pragma once
 
 #include <d3d9.h>
@@ -19,7 +19,7 @@ UINT VertexShaderTokenCount(const DWORD *tokens);
 
 struct VertexShaderTranslation {
   std::string glsl;  // a complete "#version 330 core" vertex shader: inputs at the attribute
-                     // locations, varyings, zel_C / zel_PosFixup uniforms of shader_interface.h
+                     // locations, varyings, zel_C / zel_PosFixup uniforms of shader/glsl_interface.h
 };
 
 // Validates the bytecode (tokenCount DWORDs, end token included) and writes its GLSL.

@@ -1,7 +1,7 @@
 // FVF decoding and declaration copying.
 #include "platform/d3d9/vertex_layout.h"
 
-#include "platform/d3d9/shader_interface.h"
+#include "shader/glsl_interface.h"
 
 namespace zel::d3d9 {
 namespace {
@@ -130,15 +130,15 @@ int AttributeLocation(BYTE usage, BYTE usageIndex) {
   switch (usage) {
     case D3DDECLUSAGE_POSITION:
     case D3DDECLUSAGE_POSITIONT:
-      return usageIndex == 0 ? kAttribPosition : -1;
-    case D3DDECLUSAGE_BLENDWEIGHT: return usageIndex == 0 ? kAttribBlendWeight : -1;
-    case D3DDECLUSAGE_BLENDINDICES: return usageIndex == 0 ? kAttribBlendIndices : -1;
-    case D3DDECLUSAGE_NORMAL: return usageIndex == 0 ? kAttribNormal : -1;
-    case D3DDECLUSAGE_PSIZE: return usageIndex == 0 ? kAttribPointSize : -1;
+      return usageIndex == 0 ? shader::kAttribPosition : -1;
+    case D3DDECLUSAGE_BLENDWEIGHT: return usageIndex == 0 ? shader::kAttribBlendWeight : -1;
+    case D3DDECLUSAGE_BLENDINDICES: return usageIndex == 0 ? shader::kAttribBlendIndices : -1;
+    case D3DDECLUSAGE_NORMAL: return usageIndex == 0 ? shader::kAttribNormal : -1;
+    case D3DDECLUSAGE_PSIZE: return usageIndex == 0 ? shader::kAttribPointSize : -1;
     case D3DDECLUSAGE_COLOR:
-      if (usageIndex == 0) return kAttribColor0;
-      return usageIndex == 1 ? kAttribColor1 : -1;
-    case D3DDECLUSAGE_TEXCOORD: return usageIndex < 8 ? kAttribTexCoord0 + usageIndex : -1;
+      if (usageIndex == 0) return shader::kAttribColor0;
+      return usageIndex == 1 ? shader::kAttribColor1 : -1;
+    case D3DDECLUSAGE_TEXCOORD: return usageIndex < 8 ? shader::kAttribTexCoord0 + usageIndex : -1;
     default: return -1;  // tangents, binormals, fog, depth, sample: not read by anything we draw
   }
 }

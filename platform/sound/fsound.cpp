@@ -2,7 +2,8 @@
 // callback decodes each playing stream just in time and mixes the channels into 16-bit stereo
 // at the mixing rate. Control calls run on the main thread and change the channel table only
 // while the device is locked, so the callback never sees a stream that is being freed.
-#include "platform/sound/fmod.h"
+#include <fmod.h>
+#include <zel_sound_ext.h>
 
 #include <SDL.h>
 
@@ -14,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound/mp3_source.h"
 #include "platform/sound/sound_settings.h"
 
 struct FSOUND_STREAM {

@@ -1,13 +1,15 @@
 // MP3 decoding for the sound stand-in: libmpg123 for the frames, our resampler for the
 // conversion to the output rate (SDL 2.26's audio stream drops samples when it resamples). Decoder output is fixed to 16-bit stereo (mono files are
 // doubled onto both sides) at whatever rate the file has.
-#include "platform/sound/mp3_source.h"
+#include <zel_sound_ext.h>
 
 #include <mpg123.h>
 
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+
+#include "platform/sound/resampler.h"
 
 namespace zel::sound {
 namespace {
@@ -22,6 +24,8 @@ void InitDecoderLibrary() {
 }
 
 }  // namespace
+
+Mp3Source::Mp3Source() : resampler_(std::make_unique<Resampler>()) {}
 
 Mp3Source::~Mp3Source() {
   if (decoder_) {
@@ -63,13 +67,13 @@ bool Mp3Source::Open(const char* path, std::string* error) {
     return false;
   }
   decoded_.resize(kDecodeChunk);
-  resampler_.Reset(static_cast<int>(sourceRate_), outputRate_);
+  resampler_->Reset(static_cast<int>(sourceRate_), outputRate_);
   return true;
 }
 
 void Mp3Source::SetOutputRate(int rate) {
   outputRate_ = rate;
-  resampler_.Reset(static_cast<int>(sourceRate_), outputRate_);
+  resampler_->Reset(static_cast<int>(sourceRate_), outputRate_);
 }
 
 void Mp3Source::SeekSeconds(double seconds) {
@@ -77,8 +81,8 @@ void Mp3Source::SeekSeconds(double seconds) {
   // Seeking is sample-exact: the decoder parses frames up to the position when it must.
   const off_t sample = static_cast<off_t>(std::llround(seconds * static_cast<double>(sourceRate_)));
   decoderDone_ = mpg123_seek(decoder_, sample, SEEK_SET) < 0;  // past the end: nothing to read
-  resampler_.Reset(static_cast<int>(sourceRate_), outputRate_);
-  if (decoderDone_) resampler_.Finish();
+  resampler_->Reset(static_cast<int>(sourceRate_), outputRate_);
+  if (decoderDone_) resampler_->Finish();
 }
 
 // Feeds one decoder read into the resampler. False once the file is used up.
@@ -87,7 +91,7 @@ bool Mp3Source::DecodeMore() {
     size_t bytes = 0;
     const int code = mpg123_read(decoder_, decoded_.data(), decoded_.size(), &bytes);
     if (bytes > 0) {
-      resampler_.Put(reinterpret_cast<const int16_t*>(decoded_.data()), bytes / kBytesPerFrame);
+      resampler_->Put(reinterpret_cast<const int16_t*>(decoded_.data()), bytes / kBytesPerFrame);
       return true;
     }
     // A new format in mid-file keeps 16-bit stereo (the only one allowed); a rate change
@@ -101,10 +105,10 @@ size_t Mp3Source::Read(int16_t* stereo, size_t frames) {
   if (!decoder_) return 0;
   size_t done = 0;
   while (done < frames) {
-    done += resampler_.Get(stereo + done * 2, frames - done);
+    done += resampler_->Get(stereo + done * 2, frames - done);
     if (done == frames || decoderDone_) break;
     if (!DecodeMore()) {
-      resampler_.Finish();  // the last frames no longer wait for input after them
+      resampler_->Finish();  // the last frames no longer wait for input after them
       decoderDone_ = true;
     }
   }

@@ -1,5 +1,5 @@
-// Stream controls and capture helpers of the sound stand-in (see stream_control.h).
-#include "platform/sound/stream_control.h"
+// Stream controls and capture helpers of the sound stand-in (zel_sound_ext.h).
+#include <zel_sound_ext.h>
 
 #include <SDL.h>
 
@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/sound/mp3_source.h"
 #include "platform/sound/sound_settings.h"
 
 namespace zel::sound {

@@ -5,12 +5,13 @@
 // The change is temporary: SDL restores the desktop mode when the window goes or SDL quits.
 #include <SDL.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 
 #include "platform/win32/display_mode.h"
 #include "platform/win32/sdl_window.h"
-#include "platform/win32/win32_options.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::win32 {
 namespace {
@@ -51,7 +52,7 @@ LONG SetMode(int width, int height) {
   // Borderless: no mode change at all; the desktop-size window shows the picture scaled.
   if (BorderlessFullscreen() || CurrentModeIs(width, height)) return DISP_CHANGE_SUCCESSFUL;
   if (!DisplayHasMode(width, height)) return DISP_CHANGE_BADMODE;
-  RunWindowCreationHook();  // this window becomes the demo window
+  zel::wsi::SetGlAttributes();  // this window becomes the demo window
   SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()),
                                         SDL_WINDOWPOS_UNDEFINED_DISPLAY(ChosenDisplay()), width,
                                         height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL |

@@ -3,11 +3,11 @@
 // answer is returned at once.
 #include <gtk/gtk.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 
 #include "platform/win32/gtk_support.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 

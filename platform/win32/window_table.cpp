@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "platform/wsi/wsi.h"
+
 namespace zel::win32 {
 namespace {
 
@@ -16,9 +18,14 @@ void AddWindow(WindowObject* window) {
   static uint64_t nextSerial = 1;
   window->serial = nextSerial++;
   Live().insert(window);
+  // A window with an SDL window is a drawing surface: the device finds it by the handle.
+  if (window->sdl != nullptr) zel::wsi::AddWindow(window, window->sdl);
 }
 
-void RemoveWindow(WindowObject* window) { Live().erase(window); }
+void RemoveWindow(WindowObject* window) {
+  zel::wsi::RemoveWindow(window);
+  Live().erase(window);
+}
 
 WindowObject* FindWindow(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;

@@ -12,7 +12,9 @@ struct SDL_Window;
 
 namespace zel::win32 {
 
-enum class WindowKind { TopLevel, Dialog, Control };
+// Off-screen windows (zel_win32_ext.h) are drawn into but never shown: calls that show, move
+// or focus a window refuse them, and quit requests and keys go to the top-level windows.
+enum class WindowKind { TopLevel, Dialog, Control, Offscreen };
 
 struct WindowObject : HWND__ {
   explicit WindowObject(WindowKind k) : HWND__{0}, kind(k) {}
@@ -24,7 +26,7 @@ struct WindowObject : HWND__ {
   DWORD exStyle = 0;
   std::string title;
   RECT rect{};                // outer rectangle, screen pixels
-  SDL_Window* sdl = nullptr;  // top-level windows only
+  SDL_Window* sdl = nullptr;  // top-level and off-screen windows only
   uint32_t sdlId = 0;         // SDL's window id, for events
   uint64_t serial = 0;        // creation order
 };

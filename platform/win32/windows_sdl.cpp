@@ -3,6 +3,7 @@
 // created hidden and appear with ShowWindow, as WS_VISIBLE is never asked for.
 #include <SDL.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +13,8 @@
 
 #include "platform/win32/display_mode.h"
 #include "platform/win32/sdl_window.h"
-#include "platform/win32/win32_options.h"
 #include "platform/win32/window_table.h"
+#include "platform/wsi/wsi.h"
 
 namespace zel::win32 {
 namespace {
@@ -33,7 +34,6 @@ struct Options {
   bool hidden = false;
   bool borderless = false;
   int display = 0;
-  WindowCreationHook beforeWindow = nullptr;
 };
 Options& Opts() {
   static Options options;
@@ -69,10 +69,6 @@ int ChosenDisplay() {
   }
   return 0;
 }
-void SetWindowCreationHook(WindowCreationHook hook) { Opts().beforeWindow = hook; }
-void RunWindowCreationHook() {
-  if (Opts().beforeWindow) Opts().beforeWindow();
-}
 
 bool EnsureSdlVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
@@ -95,11 +91,6 @@ bool EnsureSdlVideo() {
   if (!registered) std::atexit(ShutdownVideo);  // restores a changed display mode
   registered = true;
   return true;
-}
-
-SDL_Window* SdlWindowFromHwnd(HWND hwnd) {
-  WindowObject* window = FindWindow(hwnd);
-  return window && window->kind == WindowKind::TopLevel ? window->sdl : nullptr;
 }
 
 }  // namespace zel::win32
@@ -132,7 +123,7 @@ SDL_Window* MakeSdlWindow(const WindowObject& window) {
       return taken;
     }
   }
-  RunWindowCreationHook();
+  zel::wsi::SetGlAttributes();  // a device may draw into any window: its pixel format is set now
   // High-DPI surfaces get their full pixel count; the device presents into the drawable's
   // pixel size, which may then be larger than the window's size in points.
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;

@@ -3,6 +3,7 @@
 // the capture's track puts that music's first sample on the tick the live clock reads 6.0.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_sound_ext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +16,6 @@
 
 #include "app/capture_audio.h"
 #include "data/music.h"
-#include "platform/sound/mp3_source.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_crt_rand.h>
+#include <zel_win32_ext.h>
 
 #include <cstdint>
 #include <new>
@@ -12,9 +14,7 @@
 
 #include "app/demo_clock.h"
 #include "app/show_schedule.h"
-#include "platform/crt/crt_rand.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "gfxutil/surface.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -39,7 +39,7 @@ class LoopRestart : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0);  // the build's generated Data/
-    window = zel::d3d9::CreateHiddenWindow(kWidth, kHeight);
+    window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
     if (window == nullptr) GTEST_SKIP() << "no display";
     ASSERT_TRUE(SUCCEEDED(device.Create(window, kWidth, kHeight, false)));
     IDirect3DDevice9* d3d = device.GetDevice();
@@ -52,12 +52,12 @@ class LoopRestart : public ::testing::Test {
     delete sky;
     delete opening;
     device.ReleaseDevice();
-    if (window) zel::d3d9::DestroyHiddenWindow(window);
+    if (window) DestroyWindow(window);
   }
 
   void Grab(std::vector<uint8_t>* rgba) {
     UINT w = 0, h = 0;
-    ASSERT_TRUE(zel::d3d9::GrabBackBuffer(device.GetDevice(), rgba, &w, &h));
+    ASSERT_TRUE(gfxutil::GrabBackBuffer(device.GetDevice(), rgba, &w, &h));
   }
 
   // One whole show on the fixed-step clock, as the main loop reads it.

@@ -1,9 +1,9 @@
 // The demo window on a real display: its rectangle and centring, full-screen at the
 // display's own size, the refused full-screen mode, and the window procedure.
 #include <gtest/gtest.h>
+#include <zel_win32_ext.h>
 
 #include "app/demo_app.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "data/textures.h"
 #include "gfxutil/image.h"
 #include "gfxutil/shader.h"
-#include "platform/d3d9/shader_glsl.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/glsl_writer.h"
+#include "shader/program.h"
 
 namespace {
 
@@ -39,12 +39,12 @@ TEST(ShowReaders, TitleShaderAssembles) {
   const DWORD *tokens = static_cast<const DWORD *>(code->GetBufferPointer());
   EXPECT_EQ(tokens[0], 0xFFFE0101u);  // vs_1_1
   // The device accepts it: validation and translation for the OpenGL vertex stage.
-  zel::d3d9::shader::ShaderProgram program;
-  zel::d3d9::shader::ShaderError error;
-  ASSERT_TRUE(zel::d3d9::shader::ValidateVertexShader(reinterpret_cast<const uint32_t *>(tokens),
+  zel::shader::ShaderProgram program;
+  zel::shader::ShaderError error;
+  ASSERT_TRUE(zel::shader::ValidateVertexShader(reinterpret_cast<const uint32_t *>(tokens),
                                               code->GetBufferSize() / 4, &program, &error))
       << error.message;
-  EXPECT_NE(zel::d3d9::shader::WriteVertexGlsl(program).find("zel_TexCoord"), std::string::npos);
+  EXPECT_NE(zel::shader::WriteVertexGlsl(program).find("zel_TexCoord"), std::string::npos);
   code->Release();
   if (errors) errors->Release();
 }

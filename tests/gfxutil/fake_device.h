@@ -59,12 +59,19 @@ class FakeDevice final : public IDirect3DDevice9 {
   HRESULT WINAPI GetDirect3D(IDirect3D9 **) override { return D3DERR_INVALIDCALL; }
   HRESULT WINAPI GetDeviceCaps(D3DCAPS9 *pCaps) override { *pCaps = caps; return D3D_OK; }
   HRESULT WINAPI Present(const RECT *, const RECT *, HWND, const RGNDATA *) override { return D3D_OK; }
+  HRESULT WINAPI GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9 **) override {
+    return D3DERR_INVALIDCALL;
+  }
   HRESULT WINAPI CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) override;
   HRESULT WINAPI CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer9 **, HANDLE *) override {
     return D3DERR_INVALIDCALL;
   }
   HRESULT WINAPI CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer9 **, HANDLE *) override {
+    return D3DERR_INVALIDCALL;
+  }
+  HRESULT WINAPI GetRenderTargetData(IDirect3DSurface9 *, IDirect3DSurface9 *) override { return D3DERR_INVALIDCALL; }
+  HRESULT WINAPI CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL, IDirect3DSurface9 **, HANDLE *) override {
     return D3DERR_INVALIDCALL;
   }
   HRESULT WINAPI BeginScene() override { return D3D_OK; }

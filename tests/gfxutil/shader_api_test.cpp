@@ -9,7 +9,8 @@
 #include <string>
 
 #include "gfxutil/shader.h"
-#include "gfxutil/shader_assembler.h"
+#include "shader/assembler.h"
+#include "shader/preprocessor.h"
 
 namespace {
 
@@ -80,6 +81,30 @@ TEST(ShaderApi, MissingFileFails) {
   EXPECT_EQ(code, nullptr);
 }
 
+std::string ErrorText(LPD3DXBUFFER errors) {
+  std::string text = errors ? static_cast<const char *>(errors->GetBufferPointer()) : "";
+  if (errors) errors->Release();
+  return text;
+}
+
+// Whatever stops the preprocessor (a special file, text past the size limit, an include
+// handler's oversized buffer) fails as a bad shader does: D3DXERR_INVALIDDATA, no shader,
+// and the reason in the error buffer.
+TEST(ShaderApi, SpecialFilesAndOversizedTextFailLikeAnyBadShader) {
+  TempDir dir;
+  LPD3DXBUFFER code = reinterpret_cast<LPD3DXBUFFER>(0x1), errors = nullptr;
+  EXPECT_EQ(D3DXAssembleShaderFromFileA("/dev/zero", nullptr, nullptr, 1, &code, &errors), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(code, nullptr);
+  EXPECT_EQ(ErrorText(errors), "/dev/zero(0): is not a regular file\n");
+  const std::string folder = dir.Write("inc/x", "");
+  EXPECT_EQ(D3DXAssembleShaderFromFileA(folder.substr(0, folder.size() - 2).c_str(), nullptr, nullptr, 0, &code, &errors),
+            D3DXERR_INVALIDDATA);
+  EXPECT_NE(ErrorText(errors).find("(0): is a directory"), std::string::npos);
+  const std::string huge = "vs_1_1\n" + std::string(zel::shader::kMaxSourceFileBytes, ' ');
+  EXPECT_EQ(D3DXAssembleShader(huge.data(), UINT(huge.size()), nullptr, nullptr, 0, &code, &errors), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(ErrorText(errors), "memory(1): the file is larger than 1 MiB\n");
+}
+
 TEST(ShaderApi, FileWithRelativeIncludeAndCallerMacros) {
   TempDir dir;
   dir.Write("inc/transform.inc", "#define XFORM(d, s) m4x4 d, s, MATRIX\n");
@@ -96,10 +121,17 @@ TEST(ShaderApi, FileWithRelativeIncludeAndCallerMacros) {
 class MemoryInclude : public ID3DXInclude {
  public:
   HRESULT WINAPI Open(D3DXINCLUDE_TYPE, LPCSTR name, LPCVOID, LPCVOID *data, UINT *bytes) override {
-    if (std::strcmp(name, "consts.h") != 0) return E_FAIL;
     static const char kText[] = "#define LIGHT c10\n";
-    *data = kText;
-    *bytes = sizeof kText - 1;
+    static const std::string kHuge(zel::shader::kMaxSourceFileBytes + 1, ' ');
+    if (std::strcmp(name, "huge.h") == 0) {
+      *data = kHuge.data();
+      *bytes = UINT(kHuge.size());
+    } else if (std::strcmp(name, "consts.h") == 0) {
+      *data = kText;
+      *bytes = sizeof kText - 1;
+    } else {
+      return E_FAIL;
+    }
     ++opened;
     return S_OK;
   }
@@ -123,6 +155,11 @@ TEST(ShaderApi, IncludeHandlerSuppliesIncludes) {
   EXPECT_EQ(D3DXAssembleShader(missing, sizeof missing - 1, nullptr, &include, 0, &code, &errors), D3DXERR_INVALIDDATA);
   EXPECT_NE(std::string(static_cast<const char *>(errors->GetBufferPointer())).find("memory(2): cannot open include file 'nothere.h'"), std::string::npos);
   errors->Release();
+  // A buffer past the size limit is refused, and still handed back to the handler.
+  const char huge[] = "vs_1_1\n#include \"huge.h\"\n";
+  EXPECT_EQ(D3DXAssembleShader(huge, sizeof huge - 1, nullptr, &include, 0, &code, &errors), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(ErrorText(errors), "memory(2): cannot open include file 'huge.h': is larger than 1048576 bytes\n");
+  EXPECT_EQ(include.opened, include.closed);
 }
 
 TEST(ShaderApi, DebugFlagEmbedsFileNamesAndInstructionLines) {
@@ -135,7 +172,7 @@ TEST(ShaderApi, DebugFlagEmbedsFileNamesAndInstructionLines) {
   const DWORD *d = static_cast<const DWORD *>(debug->GetBufferPointer());
   const DWORD length = (d[1] >> 16) & 0x7FFF;
   ASSERT_EQ(d[1] & 0xFFFF, 0xFFFEu);  // a comment right after the version
-  EXPECT_EQ(d[2], zel::gfxutil::kDebugFourCC);
+  EXPECT_EQ(d[2], zel::shader::kDebugFourCC);
   EXPECT_EQ(d[3], 1u);  // one file
   EXPECT_EQ(d[4], 2u);  // two instructions
   EXPECT_EQ(d[5], 2 + length);  // dcl at the first token after the comment, on line 3

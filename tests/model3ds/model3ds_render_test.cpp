@@ -22,7 +22,7 @@ constexpr UINT kWidth = 320, kHeight = 240;
 class Model3dsRenderTest : public testing::Test {
  protected:
   void SetUp() override {
-    window_ = zel::d3d9::CreateHiddenWindow(kWidth, kHeight);
+    window_ = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
     ASSERT_NE(window_, nullptr) << "no display: run under xvfb-run";
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
@@ -32,7 +32,7 @@ class Model3dsRenderTest : public testing::Test {
     model_.reset();
     if (device_ != nullptr) EXPECT_EQ(device_->Release(), 0u);
     if (d3d_ != nullptr) d3d_->Release();
-    if (window_ != nullptr) zel::d3d9::DestroyHiddenWindow(window_);
+    if (window_ != nullptr) DestroyWindow(window_);
   }
 
   void LoadFile(const std::string &path) {
@@ -64,7 +64,7 @@ class Model3dsRenderTest : public testing::Test {
     model_->Draw();
     device_->EndScene();
     UINT w = 0, h = 0;
-    ASSERT_TRUE(zel::d3d9::GrabBackBuffer(device_, &pixels_, &w, &h));
+    ASSERT_TRUE(gfxutil::GrabBackBuffer(device_, &pixels_, &w, &h));
     ASSERT_EQ(w, kWidth);
     ASSERT_EQ(h, kHeight);
   }

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "platform/d3d9/com_object.h"
 #include "platform/d3d9/recording/recording_device.h"
 #include "tests/model3ds/writer3ds.h"
 

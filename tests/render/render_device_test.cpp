@@ -3,12 +3,12 @@
 #include "render/render_device.h"
 
 #include <gtest/gtest.h>
+#include <zel_d3d9_ext.h>
+#include <zel_win32_ext.h>
 
 #include <vector>
 
-#include "platform/d3d9/com_object.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "gfxutil/surface.h"
 
 namespace {
 
@@ -18,11 +18,11 @@ class RenderDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     live_ = LiveObjectCount();
-    window_ = zel::d3d9::CreateHiddenWindow(64, 48);
+    window_ = zel::win32::CreateOffscreenWindow(64, 48);
     ASSERT_NE(window_, nullptr) << "no display: run under xvfb-run";
   }
   void TearDown() override {
-    zel::d3d9::DestroyHiddenWindow(window_);
+    DestroyWindow(window_);
     EXPECT_EQ(LiveObjectCount(), live_);
   }
   int live_ = 0;
@@ -63,7 +63,7 @@ TEST_F(RenderDeviceTest, BeginFrameClearsToBlackAndEndFramePresents) {
   EXPECT_EQ(d->BeginScene(), D3DERR_INVALIDCALL);
   std::vector<uint8_t> rgba;
   UINT w = 0, h = 0;
-  ASSERT_TRUE(zel::d3d9::GrabBackBuffer(d, &rgba, &w, &h));
+  ASSERT_TRUE(gfxutil::GrabBackBuffer(d, &rgba, &w, &h));
   ASSERT_EQ(rgba.size(), 64u * 48u * 4u);
   EXPECT_EQ(rgba[0], 0);
   EXPECT_EQ(rgba[(47 * 64 + 63) * 4 + 2], 0);

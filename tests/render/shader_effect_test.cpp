@@ -1,6 +1,7 @@
 // ShaderEffect on the recording device: the declaration, the load sequence and its failures
 // with their message boxes, and the constant registers c0-c16.
 #include <gtest/gtest.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,7 +13,6 @@
 #include <unistd.h>
 
 #include "gfxutil/shader.h"
-#include "platform/d3d9/com_object.h"
 #include "platform/d3d9/recording/recording_device.h"
 #include "render/shader_effect.h"
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_crt_rand.h>
+#include <zel_d3d9_ext.h>
 
 #include <cstdint>
 #include <cstring>
@@ -11,8 +13,6 @@
 #include <vector>
 
 #include "gfxutil/math.h"
-#include "platform/crt/crt_rand.h"
-#include "platform/d3d9/com_object.h"
 #include "platform/d3d9/recording/recording_device.h"
 
 namespace scene_test {

@@ -3,6 +3,9 @@
 // sees at chosen moments. Set ZEL16_FRAME_DIR to keep the frames as PNG files.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_crt_rand.h>
+#include <zel_d3d9_ext.h>
+#include <zel_win32_ext.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,10 +15,8 @@
 
 #include "app/demo_clock.h"
 #include "app/show_schedule.h"
-#include "platform/crt/crt_rand.h"
-#include "platform/d3d9/com_object.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "gfxutil/image_png.h"
+#include "gfxutil/surface.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -43,8 +44,7 @@ class ShowFramesTest : public ::testing::Test {
   static void SetUpTestSuite() {
     ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0);
     liveAtStart = zel::d3d9::LiveObjectCount();
-    zel::d3d9::SetGlWindowAttributes();
-    window = zel::d3d9::CreateHiddenWindow(kWidth, kHeight);
+    window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
     ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
     device = new RenderDevice;
     ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
@@ -58,7 +58,7 @@ class ShowFramesTest : public ::testing::Test {
     delete opening;
     if (device) device->ReleaseDevice();
     delete device;
-    if (window) zel::d3d9::DestroyHiddenWindow(window);
+    if (window) DestroyWindow(window);
     EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveAtStart) << "objects left alive";
   }
 
@@ -69,13 +69,13 @@ class ShowFramesTest : public ::testing::Test {
     SilentMusic music;
     ASSERT_EQ(show::ShowFrame(t, keys, *device, music, title, sky, opening), show::FrameResult::Drawn);
     UINT w = 0, h = 0;
-    ASSERT_TRUE(zel::d3d9::GrabBackBuffer(device->GetDevice(), &pixels, &w, &h));
+    ASSERT_TRUE(gfxutil::GrabBackBuffer(device->GetDevice(), &pixels, &w, &h));
     ASSERT_EQ(w, static_cast<UINT>(kWidth));
     ASSERT_EQ(h, static_cast<UINT>(kHeight));
     if (const char *dir = std::getenv("ZEL16_FRAME_DIR")) {
       std::string error;
       std::string path = std::string(dir) + "/frame_" + std::to_string(t) + ".png";
-      EXPECT_TRUE(zel::d3d9::WritePng(path, pixels, w, h, &error)) << error;
+      EXPECT_TRUE(gfxutil::WritePng(path, pixels, w, h, &error)) << error;
     }
   }
   Rgb At(int x, int y) const { return At(pixels, x, y); }
@@ -216,8 +216,7 @@ TEST_F(ShowFramesTest, EndCardShowsOverTheSky) {
 TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
   ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0);
   const int liveAtStart = zel::d3d9::LiveObjectCount();
-  zel::d3d9::SetGlWindowAttributes();
-  HWND window = zel::d3d9::CreateHiddenWindow(kWidth, kHeight);
+  HWND window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
   ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
   auto *device = new RenderDevice;
   ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
@@ -245,7 +244,7 @@ TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
   delete opening;
   device->ReleaseDevice();
   delete device;
-  zel::d3d9::DestroyHiddenWindow(window);
+  DestroyWindow(window);
   EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveAtStart);
 }
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/gfxutil/shader_golden.h"
+#include "tests/shader/shader_testing.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Stand-in for <d3d9.h>: the Direct3D 9 interfaces Zel 16 uses, as abstract classes with
 // the SDK's method names and parameter types. The OpenGL implementation lives in
-// platform/d3d9/; tests substitute a recording device behind the same interfaces.
+// platform/d3d9/; tests substitute a recording device behind the same interfaces. The
+// implementation's own switches are in zel_d3d9_ext.h.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +37,7 @@ struct IDirect3DBaseTexture9;
 struct IDirect3DTexture9;
 struct IDirect3DVertexBuffer9;
 struct IDirect3DIndexBuffer9;
+struct IDirect3DSurface9;
 struct IDirect3DVertexDeclaration9;
 struct IDirect3DVertexShader9;
 typedef IDirect3D9 *LPDIRECT3D9;
@@ -44,6 +46,7 @@ typedef IDirect3DTexture9 *LPDIRECT3DTEXTURE9;
 typedef IDirect3DBaseTexture9 *LPDIRECT3DBASETEXTURE9;
 typedef IDirect3DVertexBuffer9 *LPDIRECT3DVERTEXBUFFER9;
 typedef IDirect3DIndexBuffer9 *LPDIRECT3DINDEXBUFFER9;
+typedef IDirect3DSurface9 *LPDIRECT3DSURFACE9;
 typedef IDirect3DVertexDeclaration9 *LPDIRECT3DVERTEXDECLARATION9;
 typedef IDirect3DVertexShader9 *LPDIRECT3DVERTEXSHADER9;
 
@@ -83,6 +86,14 @@ struct IDirect3DIndexBuffer9 : public IDirect3DResource9 {
   virtual HRESULT WINAPI GetDesc(D3DINDEXBUFFER_DESC *pDesc) = 0;
 };
 
+// A surface: the back buffer (readable with GetRenderTargetData, not lockable) or a plain
+// surface in system memory (lockable), the destination of a readback.
+struct IDirect3DSurface9 : public IDirect3DResource9 {
+  virtual HRESULT WINAPI GetDesc(D3DSURFACE_DESC *pDesc) = 0;
+  virtual HRESULT WINAPI LockRect(D3DLOCKED_RECT *pLockedRect, const RECT *pRect, DWORD Flags) = 0;
+  virtual HRESULT WINAPI UnlockRect() = 0;
+};
+
 struct IDirect3DVertexDeclaration9 : public IUnknown {
   virtual HRESULT WINAPI GetDevice(IDirect3DDevice9 **ppDevice) = 0;
   virtual HRESULT WINAPI GetDeclaration(D3DVERTEXELEMENT9 *pElement, UINT *pNumElements) = 0;
@@ -100,12 +111,24 @@ struct IDirect3DDevice9 : public IUnknown {
   virtual HRESULT WINAPI GetDeviceCaps(D3DCAPS9 *pCaps) = 0;
   virtual HRESULT WINAPI Present(const RECT *pSourceRect, const RECT *pDestRect, HWND hDestWindowOverride,
                                  const RGNDATA *pDirtyRegion) = 0;
+  // A new reference to back buffer iBackBuffer (0: the only one) of swap chain 0.
+  virtual HRESULT WINAPI GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+                                       IDirect3DSurface9 **ppBackBuffer) = 0;
   virtual HRESULT WINAPI CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                                        D3DPOOL Pool, IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) = 0;
   virtual HRESULT WINAPI CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                             IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *pSharedHandle) = 0;
   virtual HRESULT WINAPI CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                            IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *pSharedHandle) = 0;
+  // Copies the render target into a system-memory surface of its size and format. On the
+  // OpenGL device the copy is asynchronous: the call starts it and returns; LockRect of the
+  // destination waits for it (or, with D3DLOCK_DONOTWAIT, answers D3DERR_WASSTILLDRAWING
+  // until it is done). See zel_d3d9_ext.h for reading frames back in a ring.
+  virtual HRESULT WINAPI GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) = 0;
+  // A plain surface; this implementation makes them in D3DPOOL_SYSTEMMEM only, in
+  // D3DFMT_X8R8G8B8 or D3DFMT_A8R8G8B8.
+  virtual HRESULT WINAPI CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                                     IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) = 0;
   virtual HRESULT WINAPI BeginScene() = 0;
   virtual HRESULT WINAPI EndScene() = 0;
   virtual HRESULT WINAPI Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z,

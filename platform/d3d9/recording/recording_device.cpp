@@ -8,7 +8,7 @@
 
 #include "platform/d3d9/d3d9_names.h"
 #include "platform/d3d9/recording/recording_objects.h"
-#include "platform/d3d9/shader_program.h"
+#include "shader/program.h"
 #include "platform/d3d9/shader_translate.h"
 #include "platform/d3d9/vertex_layout.h"
 
@@ -36,7 +36,9 @@ std::string RecordedCall::Text() const {
 
 RecordingDevice *RecordingDevice::Create(UINT width, UINT height) { return new RecordingDevice(width, height); }
 
-RecordingDevice::RecordingDevice(UINT width, UINT height) { state_.Reset(width, height, true); }
+RecordingDevice::RecordingDevice(UINT width, UINT height) : width_(width), height_(height) {
+  state_.Reset(width, height, true);
+}
 
 std::vector<std::string> RecordingDevice::CallTexts() const {
   std::vector<std::string> out;
@@ -159,6 +161,7 @@ HRESULT RecordingDevice::EndScene() {
 HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z,
                                DWORD Stencil) {
   HRESULT hr = (Count != 0 && pRects == nullptr) || Flags == 0 || (Flags & ~7u) != 0 ? D3DERR_INVALIDCALL : D3D_OK;
+  if (hr == D3D_OK && (Flags & D3DCLEAR_TARGET)) FillBackBuffer(Count, pRects, Color);
   return Log(hr, "Clear", {Num(Count), pRects ? "RECTS" : "NULL", Num(Flags), Hex(Color), Float(Z), Num(Stencil)});
 }
 

@@ -1,10 +1,12 @@
 // A device that draws nothing: it logs every call with its arguments, keeps the current
 // state (with the platform's defaults and argument checks) and gives tests the data written
-// into its buffers and textures. Call-sequence tests of the drawing code run on it.
+// into its buffers and textures. Call-sequence tests of the drawing code run on it. Its back
+// buffer holds what Clear wrote and reads back like the OpenGL device's.
 #pragma once
 
 #include <d3d9.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -73,12 +75,17 @@ class RecordingDevice : public ComObject<IDirect3DDevice9> {
   HRESULT WINAPI GetDeviceCaps(D3DCAPS9 *pCaps) override;
   HRESULT WINAPI Present(const RECT *pSourceRect, const RECT *pDestRect, HWND hDestWindowOverride,
                          const RGNDATA *pDirtyRegion) override;
+  HRESULT WINAPI GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+                               IDirect3DSurface9 **ppBackBuffer) override;
   HRESULT WINAPI CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) override;
   HRESULT WINAPI CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                     IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *pSharedHandle) override;
   HRESULT WINAPI CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                    IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *pSharedHandle) override;
+  HRESULT WINAPI GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) override;
+  HRESULT WINAPI CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                             IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) override;
   HRESULT WINAPI BeginScene() override;
   HRESULT WINAPI EndScene() override;
   HRESULT WINAPI Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -121,7 +128,14 @@ class RecordingDevice : public ComObject<IDirect3DDevice9> {
   std::string Name(const void *object) const;
   std::string Remember(const void *object, const char *prefix);
   HRESULT RecordDraw(HRESULT hr, D3DPRIMITIVETYPE type, UINT count);
+  // Clear's effect on the back buffer's pixels (recording_surface.cpp).
+  void FillBackBuffer(DWORD count, const D3DRECT *rects, D3DCOLOR color);
+  std::vector<uint8_t> &BackBufferPixels();
 
+  UINT width_, height_;  // back buffer, pixels
+  // X8R8G8B8 rows from the top, made on first use: this device draws nothing, so the back
+  // buffer holds only what Clear wrote (black before that).
+  std::vector<uint8_t> backBuffer_;
   DeviceState state_;
   bool inScene_ = false;
   int presents_ = 0;

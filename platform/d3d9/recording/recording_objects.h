@@ -5,6 +5,7 @@
 
 #include <d3d9.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d9/com_object.h"
@@ -21,6 +22,7 @@ class RecordingOwned {
     device_->ForgetObject(self);
     device_->Release();
   }
+  RecordingDevice *Get() const { return device_; }
   HRESULT Device(IDirect3DDevice9 **out) const {
     if (out == nullptr) return D3DERR_INVALIDCALL;
     device_->AddRef();
@@ -112,6 +114,37 @@ class RecordingTexture final : public ComObject<IDirect3DTexture9> {
   TextureMemory memory_;
   DWORD usage_;
   D3DPOOL pool_;
+};
+
+// A back-buffer surface (a view of the device's pixels: readable with GetRenderTargetData,
+// not lockable) or a plain surface in system memory (lockable, a readback destination).
+class RecordingSurface final : public ComObject<IDirect3DSurface9> {
+ public:
+  enum class Kind { BackBuffer, SystemMemory };
+  // A system-memory surface allocates its memory here (std::bad_alloc when it cannot).
+  RecordingSurface(RecordingDevice *d, Kind kind, UINT w, UINT h, D3DFORMAT format);
+  ~RecordingSurface() override { owner_.Disown(this); }
+  HRESULT WINAPI GetDevice(IDirect3DDevice9 **ppDevice) override { return owner_.Device(ppDevice); }
+  D3DRESOURCETYPE WINAPI GetType() override { return D3DRTYPE_SURFACE; }
+  HRESULT WINAPI GetDesc(D3DSURFACE_DESC *desc) override;
+  HRESULT WINAPI LockRect(D3DLOCKED_RECT *locked, const RECT *rect, DWORD flags) override;
+  HRESULT WINAPI UnlockRect() override;
+
+  RecordingDevice *Owner() const { return owner_.Get(); }
+  Kind SurfaceKind() const { return kind_; }
+  UINT Width() const { return width_; }
+  UINT Height() const { return height_; }
+  D3DFORMAT Format() const { return format_; }
+  bool Locked() const { return locked_; }
+  std::vector<uint8_t> &Memory() { return memory_; }  // rows from the top, 4 bytes per pixel
+
+ private:
+  std::vector<uint8_t> memory_;  // made before the device is referenced
+  RecordingOwned owner_;
+  Kind kind_;
+  UINT width_, height_;
+  D3DFORMAT format_;
+  bool locked_ = false;
 };
 
 class RecordingDeclaration final : public ComObject<IDirect3DVertexDeclaration9> {

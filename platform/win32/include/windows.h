@@ -1,6 +1,7 @@
 // Stand-in for the subset of <windows.h> that Zel 16 uses, on SDL2 and GTK 3.
 // Type names, constants and signatures are those of the Windows SDK, so the code above
-// platform/ compiles unchanged against either. Behaviour lives in platform/win32/*.cpp.
+// platform/ compiles unchanged against either. Behaviour lives in platform/win32/*.cpp; what
+// Linux needs beyond these calls is in zel_win32_ext.h.
 #pragma once
 
 #include <cstddef>
@@ -248,6 +249,7 @@ typedef MSG *LPMSG;
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
+#define SW_SHOWDEFAULT 10
 
 #define HWND_TOP ((HWND)0)
 #define SWP_NOSIZE 0x0001
@@ -418,5 +420,9 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetTickCount(void);
+
+// The program's entry point, which the program defines. The platform's entry library
+// (zel_win32_main) supplies main() and calls it, as the Windows loader does.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
 
 #define ZeroMemory(dest, len) memset((dest), 0, (len))

@@ -5,13 +5,13 @@
 // the first time of each scene twice, from its defaults and from the state it left.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zel_win32_ext.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "bench/bounds/frame_pair.h"
-#include "platform/win32/win32_options.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A program fed through a pipe: found on PATH, its exit status reported, and a program that
 // stops reading gives a failed write rather than ending us with SIGPIPE.
-#include "platform/crt/child_process.h"
+#include <zel_child_process.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The private rand follows the C runtime's sequence from its start state.
-#include "platform/crt/crt_rand.h"
+#include <zel_crt_rand.h>
 
 #include <gtest/gtest.h>
 

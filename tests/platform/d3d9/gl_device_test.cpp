@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "platform/wsi/wsi.h"
 #include "tests/platform/d3d9/gl_fixture.h"
 
 namespace zel::d3d9 {
@@ -44,9 +45,6 @@ TEST_F(GlDeviceTest, DrawsAPreTransformedQuadWithDiffuse) {
 namespace zel::d3d9 {
 namespace {
 
-SDL_Window *g_plainWindow = nullptr;
-SDL_Window *ResolvePlainWindow(HWND) { return g_plainWindow; }
-
 TEST(Direct3D9Test, AdapterModeAndDeviceRefusals) {
   int live = LiveObjectCount();
   EXPECT_EQ(Direct3DCreate9(0), nullptr);
@@ -59,7 +57,7 @@ TEST(Direct3D9Test, AdapterModeAndDeviceRefusals) {
   EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
 
-  HWND window = CreateHiddenWindow(32, 32);
+  HWND window = zel::win32::CreateOffscreenWindow(32, 32);
   ASSERT_NE(window, nullptr);
   D3DPRESENT_PARAMETERS pp{};
   pp.BackBufferWidth = 32;
@@ -78,15 +76,15 @@ TEST(Direct3D9Test, AdapterModeAndDeviceRefusals) {
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0, &pp, &device), D3DERR_INVALIDCALL);
 
   // A window that cannot carry an OpenGL context: the device is not available.
-  g_plainWindow = SDL_CreateWindow("", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
-  ASSERT_NE(g_plainWindow, nullptr);
-  SetWindowResolver(ResolvePlainWindow);
+  SDL_Window *plainWindow = SDL_CreateWindow("", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(plainWindow, nullptr);
   HWND plain = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
+  zel::wsi::AddWindow(plain, plainWindow);
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, plain, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
             D3DERR_NOTAVAILABLE);
   EXPECT_EQ(device, nullptr);
-  SetWindowResolver(nullptr);
-  SDL_DestroyWindow(g_plainWindow);
+  zel::wsi::RemoveWindow(plain);
+  SDL_DestroyWindow(plainWindow);
 
   // A windowed device of size 0 takes the window's client area.
   pp.BackBufferWidth = pp.BackBufferHeight = 0;
@@ -98,7 +96,7 @@ TEST(Direct3D9Test, AdapterModeAndDeviceRefusals) {
   // The device holds the Direct3D object until it goes.
   EXPECT_EQ(d3d->Release(), 1u);
   EXPECT_EQ(device->Release(), 0u);
-  DestroyHiddenWindow(window);
+  DestroyWindow(window);
   EXPECT_EQ(LiveObjectCount(), live);
 }
 

@@ -1,15 +1,15 @@
-// A real OpenGL device on a hidden window, for render tests that read pixels back.
+// A real OpenGL device on an off-screen window, for render tests that read pixels back.
 #pragma once
 
 #include <d3d9.h>
 #include <gtest/gtest.h>
+#include <zel_d3d9_ext.h>
+#include <zel_win32_ext.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3d9/com_object.h"
-#include "platform/d3d9/frame_grab.h"
-#include "platform/d3d9/window_seam.h"
+#include "gfxutil/surface.h"
 
 namespace zel::d3d9 {
 
@@ -35,7 +35,7 @@ class GlDeviceTest : public ::testing::Test {
 
   void SetUp() override {
     liveAtStart_ = LiveObjectCount();
-    window_ = CreateHiddenWindow(static_cast<int>(kWidth), static_cast<int>(kHeight));
+    window_ = zel::win32::CreateOffscreenWindow(static_cast<int>(kWidth), static_cast<int>(kHeight));
     ASSERT_NE(window_, nullptr) << "no display: run under xvfb-run";
     d3d_ = Direct3DCreate9(D3D9b_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
@@ -49,14 +49,14 @@ class GlDeviceTest : public ::testing::Test {
     if (d3d_ != nullptr) {
       EXPECT_EQ(d3d_->Release(), 0u);
     }
-    if (window_ != nullptr) DestroyHiddenWindow(window_);
+    if (window_ != nullptr) DestroyWindow(window_);
     EXPECT_EQ(LiveObjectCount(), liveAtStart_) << "objects left alive";
   }
 
   // The back buffer, rows from the top.
   void Grab() {
     UINT w = 0, h = 0;
-    ASSERT_TRUE(GrabBackBuffer(device_, &pixels_, &w, &h));
+    ASSERT_TRUE(::gfxutil::GrabBackBuffer(device_, &pixels_, &w, &h));
     ASSERT_EQ(w, kWidth);
     ASSERT_EQ(h, kHeight);
   }

@@ -137,5 +137,59 @@ TEST_F(RecordingDeviceTest, ObjectsKeepTheDeviceAliveAndCreateFailuresCanBeForce
   EXPECT_EQ(dev_->CreateIndexBuffer(12, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &ib, nullptr), D3DERR_INVALIDCALL);
 }
 
+// The back buffer holds what Clear wrote (the device draws nothing) and reads back the way
+// the OpenGL device's does: top-down X8R8G8B8 rows, the fourth byte opaque.
+TEST_F(RecordingDeviceTest, ReadsBackWhatClearWroteWithinTheViewportAndRectangles) {
+  IDirect3DSurface9 *back = nullptr, *copy = nullptr;
+  ASSERT_EQ(dev_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  ASSERT_EQ(dev_->CreateOffscreenPlainSurface(640, 480, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr), D3D_OK);
+  const D3DVIEWPORT9 right{320, 0, 320, 480, 0.0f, 1.0f};
+  dev_->SetViewport(&right);
+  dev_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff112233, 1.0f, 0);
+  const D3DRECT rows{0, 400, 640, 480};  // only its part inside the viewport
+  dev_->Clear(1, &rows, D3DCLEAR_TARGET, 0xff445566, 1.0f, 0);
+  dev_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0xffffffff, 1.0f, 0);  // no colour
+  ASSERT_EQ(dev_->GetRenderTargetData(back, copy), D3D_OK);
+  D3DLOCKED_RECT lr;
+  ASSERT_EQ(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+  auto pixel = [&](int x, int y) {
+    const BYTE *p = static_cast<const BYTE *>(lr.pBits) + y * lr.Pitch + x * 4;
+    return DWORD{p[3]} << 24 | DWORD{p[2]} << 16 | DWORD{p[1]} << 8 | p[0];
+  };
+  EXPECT_EQ(pixel(0, 0), 0xff000000u);  // outside the viewport: black as made
+  EXPECT_EQ(pixel(320, 0), 0xff112233u);
+  EXPECT_EQ(pixel(639, 399), 0xff112233u);
+  EXPECT_EQ(pixel(319, 479), 0xff000000u);
+  EXPECT_EQ(pixel(320, 400), 0xff445566u);
+  EXPECT_EQ(pixel(639, 479), 0xff445566u);
+  copy->UnlockRect();
+  EXPECT_EQ(dev_->CallsTo("GetRenderTargetData")[0].Text(), "GetRenderTargetData(BB1, SURF1)");
+  EXPECT_EQ(copy->Release(), 0u);
+  EXPECT_EQ(back->Release(), 0u);
+}
+
+TEST_F(RecordingDeviceTest, ReadbacksRefuseWhatTheOpenGlDeviceRefuses) {
+  IDirect3DSurface9 *back = nullptr, *small = nullptr, *alpha = nullptr;
+  ASSERT_EQ(dev_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  D3DLOCKED_RECT lr;
+  EXPECT_EQ(back->LockRect(&lr, nullptr, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(dev_->GetBackBuffer(0, 1, D3DBACKBUFFER_TYPE_MONO, &small), D3DERR_INVALIDCALL);
+  EXPECT_EQ(dev_->CreateOffscreenPlainSurface(640, 480, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &small, nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(dev_->CreateOffscreenPlainSurface(640, 480, D3DFMT_R5G6B5, D3DPOOL_SYSTEMMEM, &small, nullptr),
+            D3DERR_INVALIDCALL);
+  ASSERT_EQ(dev_->CreateOffscreenPlainSurface(64, 48, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &small, nullptr), D3D_OK);
+  ASSERT_EQ(dev_->CreateOffscreenPlainSurface(640, 480, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &alpha, nullptr), D3D_OK);
+  EXPECT_EQ(dev_->GetRenderTargetData(back, small), D3DERR_INVALIDCALL);
+  EXPECT_EQ(dev_->GetRenderTargetData(back, alpha), D3DERR_INVALIDCALL);
+  EXPECT_EQ(dev_->GetRenderTargetData(alpha, back), D3DERR_INVALIDCALL);
+  dev_->SetCreateFailure("CreateOffscreenPlainSurface", E_OUTOFMEMORY);
+  IDirect3DSurface9 *refused = reinterpret_cast<IDirect3DSurface9 *>(1);
+  EXPECT_EQ(dev_->CreateOffscreenPlainSurface(8, 8, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &refused, nullptr),
+            E_OUTOFMEMORY);
+  EXPECT_EQ(refused, nullptr);
+  for (IDirect3DSurface9 *s : {back, small, alpha}) s->Release();
+}
+
 }  // namespace
 }  // namespace zel::d3d9

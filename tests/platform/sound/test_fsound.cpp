@@ -1,6 +1,8 @@
 // The sound library stand-in: decoding, the play rules the show relies on, and what reaches
 // the audio device (SDL's disk driver writes it to a file).
+#include <fmod.h>
 #include <gtest/gtest.h>
+#include <zel_sound_ext.h>
 
 #include <chrono>
 #include <cmath>
@@ -8,9 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/sound/fmod.h"
 #include "platform/sound/resampler.h"
-#include "platform/sound/stream_control.h"
 #include "tests/platform/sound/mp3_maker.h"
 
 namespace {

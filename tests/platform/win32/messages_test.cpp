@@ -1,14 +1,14 @@
 // Windows, the message queue and SDL events on a real display.
 #include <SDL.h>
 #include <windows.h>
+#include <zel_win32_ext.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/win32/sdl_window.h"
 #include "platform/win32/virtual_keys.h"
-#include "platform/win32/win32_options.h"
+#include "platform/wsi/wsi.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ class Messages : public ::testing::Test {
   void Key(Uint32 type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
     SDL_Event e = {};
     e.type = type;
-    e.key.windowID = SDL_GetWindowID(zel::win32::SdlWindowFromHwnd(hwnd));
+    e.key.windowID = SDL_GetWindowID(zel::wsi::SdlWindowOf(hwnd));
     e.key.keysym.sym = sym;
     e.key.keysym.mod = mod;
     e.key.repeat = repeat;
@@ -69,8 +69,8 @@ TEST_F(Messages, ClientAreaLeavesOutTheCaption) {
   ASSERT_TRUE(GetClientRect(hwnd, &client));
   EXPECT_EQ(client.right, 200);
   EXPECT_EQ(client.bottom, 100 - GetSystemMetrics(SM_CYCAPTION));
-  EXPECT_NE(zel::win32::SdlWindowFromHwnd(hwnd), nullptr);
-  EXPECT_EQ(zel::win32::SdlWindowFromHwnd(reinterpret_cast<HWND>(&received)), nullptr);
+  EXPECT_NE(zel::wsi::SdlWindowOf(hwnd), nullptr);
+  EXPECT_EQ(zel::wsi::SdlWindowOf(reinterpret_cast<HWND>(&received)), nullptr);
 }
 
 TEST_F(Messages, KeysBecomeKeyMessagesWithVirtualKeyCodes) {
@@ -125,7 +125,7 @@ TEST_F(Messages, CloseButtonAndDefaultCloseProcessing) {
   SDL_Event e = {};
   e.type = SDL_WINDOWEVENT;
   e.window.event = SDL_WINDOWEVENT_CLOSE;
-  e.window.windowID = SDL_GetWindowID(zel::win32::SdlWindowFromHwnd(hwnd));
+  e.window.windowID = SDL_GetWindowID(zel::wsi::SdlWindowOf(hwnd));
   SDL_PushEvent(&e);
   std::vector<MSG> m = Drain();
   ASSERT_EQ(m.size(), 1u);
@@ -167,7 +167,7 @@ TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
                                nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(popup, nullptr);
   ShowWindow(popup, SW_SHOW);
-  SDL_Window* window = zel::win32::SdlWindowFromHwnd(popup);
+  SDL_Window* window = zel::wsi::SdlWindowOf(popup);
   EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
   int w = 0, h = 0;
   SDL_GetWindowSize(window, &w, &h);
@@ -180,6 +180,50 @@ TEST_F(Messages, HiddenWindowsNeverShowNorTakeTheDisplay) {
   mode.dmBitsPerPel = 8;
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_FAILED);  // only temporary changes
+}
+
+TEST_F(Messages, OffscreenWindowsAreSurfacesThatNeverShowNorTakeInput) {
+  DestroyWindow(hwnd);  // made again below, after the off-screen window
+  HWND offscreen = zel::win32::CreateOffscreenWindow(48, 32);
+  ASSERT_NE(offscreen, nullptr);
+  hwnd = CreateWindowExA(0, "Recorder", "t", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_TRUE(IsWindow(offscreen));
+  RECT client;
+  ASSERT_TRUE(GetClientRect(offscreen, &client));
+  EXPECT_EQ(client.right, 48);
+  EXPECT_EQ(client.bottom, 32);
+  // The device finds it like any window it may draw into.
+  SDL_Window* surface = zel::wsi::SdlWindowOf(offscreen);
+  ASSERT_NE(surface, nullptr);
+  EXPECT_FALSE(ShowWindow(offscreen, SW_SHOW));
+  EXPECT_FALSE(SetWindowPos(offscreen, HWND_TOP, 0, 0, 10, 10, 0));
+  EXPECT_FALSE(SDL_GetWindowFlags(surface) & SDL_WINDOW_SHOWN);
+  // Keys no window has the focus for, and quit requests, go to the program's own window,
+  // though the off-screen one is older.
+  SDL_Event key = {};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.sym = SDLK_a;
+  SDL_PushEvent(&key);
+  SDL_Event quit = {};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  std::vector<MSG> m = Drain();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].hwnd, hwnd);
+  EXPECT_EQ(m[1].hwnd, hwnd);
+  EXPECT_EQ(m[1].message, static_cast<UINT>(WM_CLOSE));
+  // With no window of its own the program gets WM_QUIT, not a close of the surface.
+  DestroyWindow(hwnd);
+  hwnd = nullptr;
+  SDL_PushEvent(&quit);
+  m = Drain();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, static_cast<UINT>(WM_QUIT));
+  EXPECT_TRUE(DestroyWindow(offscreen));
+  EXPECT_FALSE(IsWindow(offscreen));
+  EXPECT_EQ(zel::wsi::SdlWindowOf(offscreen), nullptr);
+  EXPECT_EQ(zel::win32::CreateOffscreenWindow(0, 32), nullptr);
 }
 
 TEST(VirtualKeys, EveryCodeIsBelow256) {
