@@ -146,7 +146,8 @@ bool RunCase(const Options &options, const SceneCase &scene, const Size &size) {
   pair.ReadRaw(&raw);
   const raw::FrameDifference difference = raw::Compare(ours, raw);
   if (!options.dump.empty()) {
-    const std::string tag = std::string(scene.name) + "_" + std::to_string(size.width) + "x" + std::to_string(size.height);
+    const std::string tag =
+        std::string(scene.name) + "_" + std::to_string(size.width) + "x" + std::to_string(size.height);
     WritePpm(options.dump + "/ours_" + tag + ".ppm", ours, size);
     WritePpm(options.dump + "/raw_" + tag + ".ppm", raw, size);
   }
@@ -281,7 +282,9 @@ bool ParseOptions(int argc, char **argv, Options *o) {
     }
   }
   if (!only.empty())
-    std::erase_if(o->scenes, [&](const SceneCase &s) { return only.find("," + std::string(s.name) + ",") == std::string::npos; });
+    std::erase_if(o->scenes, [&](const SceneCase &s) {
+      return only.find("," + std::string(s.name) + ",") == std::string::npos;
+    });
   return !o->scenes.empty();
 }
 

@@ -1,9 +1,10 @@
 // The plain OpenGL 3.3 core toolkit of the raw replicas: a hidden SDL window with its own
-// context and an off-screen frame (RGB8 without alpha, so destination alpha reads 1, and a
-// 24-bit depth buffer, as the device's back buffer has), program building, textures and
-// meshes made straight from the files in Data/, and Direct3D's conventions (depth 0..w,
-// clockwise front faces, pixel centres on integer coordinates). Nothing here goes through
-// the Direct3D 9 layer; only the file readers and the matrix helpers are shared with it.
+// context and the frame drawn into (the window's own buffers, or an off-screen RGB8 frame
+// without alpha, so destination alpha reads 1, with a 24-bit depth buffer, as the device's
+// back buffer has), program building, textures and meshes made straight from the files in
+// Data/, and Direct3D's conventions (depth 0..w, clockwise front faces, pixel centres on
+// integer coordinates). Nothing here goes through the Direct3D 9 layer; only the file
+// readers and the matrix helpers are shared with it.
 #pragma once
 
 #include <SDL.h>
@@ -36,7 +37,7 @@ class Frame {
   void Close();  // gives up the frame, the context and the window (done by the destructor too)
   void MakeCurrent() const;
   void Begin() const;    // binds the frame, clears it to opaque black and depth 1
-  void Present() const;  // copies the frame onto the window and swaps
+  void Present() const;  // a swap, after the copy onto the window for an off-screen frame
   // The frame drawn since Begin, top-down RGBA8, alpha 255; for a window, before Present.
   void Read(std::vector<uint8_t> *rgba) const;
   int DepthBits() const;
@@ -68,7 +69,9 @@ struct TexturedProgram {
   GLint wvp = -1, scroll = -1;
   bool Build(const Frame &frame);
   void Use() const { glUseProgram(program); }
-  void SetMatrix(const D3DXMATRIX &worldViewProjection) const { glUniformMatrix4fv(wvp, 1, GL_FALSE, &worldViewProjection._11); }
+  void SetMatrix(const D3DXMATRIX &worldViewProjection) const {
+    glUniformMatrix4fv(wvp, 1, GL_FALSE, &worldViewProjection._11);
+  }
 };
 
 // A texture from an image file in the device's way: each side rounded up to a power of two,

@@ -25,8 +25,10 @@ constexpr DWORD kPlainFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 constexpr D3DCOLOR kWhite = 0xffffffff;
 constexpr DWORD kMaterialFromDiffuse = 1;  // D3DMCS_COLOR1
 
-// A quad over the whole target, corners in clip space.
+// A quad over the whole target: corner i in clip space, with the picture upright on it.
 constexpr float kCorners[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
+float U(int i) { return kCorners[i][0] > 0 ? 1.0f : 0.0f; }
+float V(int i) { return kCorners[i][1] > 0 ? 0.0f : 1.0f; }
 
 class VertexColorTest : public GlDeviceTest {
  protected:
@@ -43,7 +45,7 @@ class VertexColorTest : public GlDeviceTest {
     plain_ = MakeBuffer(sizeof(Plain) * 4, kPlainFvf);
     Plain *p = nullptr;
     ASSERT_EQ(plain_->Lock(0, 0, reinterpret_cast<void **>(&p), 0), D3D_OK);
-    for (int i = 0; i < 4; ++i) p[i] = {kCorners[i][0], kCorners[i][1], 0.5f, kCorners[i][0] > 0 ? 1.0f : 0.0f, kCorners[i][1] > 0 ? 0.0f : 1.0f};
+    for (int i = 0; i < 4; ++i) p[i] = {kCorners[i][0], kCorners[i][1], 0.5f, U(i), V(i)};
     ASSERT_EQ(plain_->Unlock(), D3D_OK);
   }
   void TearDown() override {
@@ -64,8 +66,7 @@ class VertexColorTest : public GlDeviceTest {
     ASSERT_EQ(colored_->Lock(0, 0, reinterpret_cast<void **>(&v), 0), D3D_OK);
     for (int i = 0; i < 4; ++i) {
       if (only >= 0 && i != only) continue;
-      v[i] = {kCorners[i][0], kCorners[i][1], 0.5f, c, kCorners[i][0] > 0 ? 1.0f : 0.0f,
-              kCorners[i][1] > 0 ? 0.0f : 1.0f};
+      v[i] = {kCorners[i][0], kCorners[i][1], 0.5f, c, U(i), V(i)};
     }
     ASSERT_EQ(colored_->Unlock(), D3D_OK);
   }
@@ -120,7 +121,8 @@ TEST_F(VertexColorTest, LitDrawingStillTakesTheColourAsItsMaterial) {
   DrawColored();
   // Ambient times the white vertex colour; without the colour it would be the black material.
   const uint32_t lit = Pixel(kWidth / 2, kHeight / 2);
-  for (int shift = 0; shift <= 16; shift += 8) EXPECT_NEAR(static_cast<int>((lit >> shift) & 0xff), 0x80, 1) << std::hex << lit;
+  for (int shift = 0; shift <= 16; shift += 8)
+    EXPECT_NEAR(static_cast<int>((lit >> shift) & 0xff), 0x80, 1) << std::hex << lit;
 }
 
 }  // namespace
