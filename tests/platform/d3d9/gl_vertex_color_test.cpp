@@ -1,7 +1,8 @@
 // Vertex colours that are opaque white in every vertex: unlit, the device draws them as a
 // vertex without a colour (the same program, no colour to interpolate), and the pixels stay
-// what the colour gives. A colour changed through Lock / Unlock is seen at the next draw, and
-// lit drawing still takes the colour as its material source.
+// what the colour gives. A colour changed through Lock / Unlock is seen at the next draw, the
+// stream's offset decides which vertices count, and lit drawing still takes the colour as its
+// material source.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -70,12 +71,12 @@ class VertexColorTest : public GlDeviceTest {
     }
     ASSERT_EQ(colored_->Unlock(), D3D_OK);
   }
-  // One frame of one quad; the pixels read back.
-  std::vector<uint8_t> Draw(IDirect3DVertexBuffer9 *vb, DWORD fvf, UINT stride) {
+  // One frame of one quad, from `offset` bytes into the buffer; the pixels read back.
+  std::vector<uint8_t> Draw(IDirect3DVertexBuffer9 *vb, DWORD fvf, UINT stride, UINT offset = 0) {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
     device_->BeginScene();
     device_->SetFVF(fvf);
-    device_->SetStreamSource(0, vb, 0, stride);
+    device_->SetStreamSource(0, vb, offset, stride);
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
     device_->EndScene();
     Grab();
@@ -111,6 +112,23 @@ TEST_F(VertexColorTest, AColourChangedThroughALockIsSeenAtTheNextDraw) {
   // ... all four are.
   FillColored(kWhite);
   EXPECT_EQ(DrawColored(), white);
+}
+
+// What counts is the vertices from the stream's offset on: the white half of a buffer is
+// white, the same buffer from its start is not.
+TEST_F(VertexColorTest, TheStreamOffsetDecidesWhichVerticesCount) {
+  IDirect3DVertexBuffer9 *halves = MakeBuffer(sizeof(Colored) * 8, kColoredFvf);
+  Colored *v = nullptr;
+  ASSERT_EQ(halves->Lock(0, 0, reinterpret_cast<void **>(&v), 0), D3D_OK);
+  for (int i = 0; i < 8; ++i)
+    v[i] = {kCorners[i % 4][0], kCorners[i % 4][1], 0.5f, i < 4 ? 0xff00ff00 : kWhite, U(i % 4), V(i % 4)};
+  ASSERT_EQ(halves->Unlock(), D3D_OK);
+  const std::vector<uint8_t> plain = DrawPlain();
+  EXPECT_EQ(Draw(halves, kColoredFvf, sizeof(Colored), 4 * sizeof(Colored)), plain);
+  Draw(halves, kColoredFvf, sizeof(Colored), 0);  // the green half
+  const uint32_t texel = Pixel(kWidth / 2, kHeight / 2);
+  EXPECT_EQ(texel & 0xff00ffu, 0u) << std::hex << texel;
+  halves->Release();
 }
 
 TEST_F(VertexColorTest, LitDrawingStillTakesTheColourAsItsMaterial) {
