@@ -1,9 +1,10 @@
 // Every OpenGL entry point the Direct3D 9 device calls, for the benchmarks that wrap them all
 // (a call counter, a GL timer): one list, so that no wrapper misses a call the device makes.
-// X(name) is expanded once per entry point; the draws are listed apart.
+// X(name) is expanded once per entry point; the draws are listed apart. The raw OpenGL
+// replicas of bench/bounds call a few more, listed last, so that the counter sees theirs too.
 #pragma once
 
-#define ZEL_GL_DRAW_ENTRY_POINTS(X) X(glDrawArrays) X(glDrawElementsBaseVertex)
+#define ZEL_GL_DRAW_ENTRY_POINTS(X) X(glDrawArrays) X(glDrawElementsBaseVertex) X(glDrawElements)
 
 #define ZEL_GL_OTHER_ENTRY_POINTS(X) \
   X(glActiveTexture) X(glAttachShader) X(glBindBuffer) X(glBindFramebuffer) \
@@ -25,3 +26,6 @@
   X(glStencilOp) X(glTexImage2D) X(glTexParameteri) X(glTexParameteriv) X(glTexSubImage2D) \
   X(glUniform1f) X(glUniform1iv) X(glUniform4f) X(glUniform4fv) X(glUniformMatrix4fv) \
   X(glUseProgram) X(glVertexAttrib4f) X(glVertexAttribPointer) X(glViewport)
+
+#define ZEL_GL_REPLICA_ENTRY_POINTS(X) \
+  X(glBlendFunc) X(glUniform1i) X(glUniform2f) X(glUniform3f) X(glUniform3fv)

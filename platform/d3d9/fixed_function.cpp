@@ -178,7 +178,8 @@ size_t ProgramKeyHash::operator()(const ProgramKey &k) const {
   return static_cast<size_t>(h);
 }
 
-void BuildVertexStageKey(const DeviceState &s, const VertexLayout &layout, VertexStageKey *k) {
+void BuildVertexStageKey(const DeviceState &s, const VertexLayout &layout, VertexStageKey *k,
+                         bool opaqueWhiteDiffuse) {
   std::memset(k, 0, sizeof *k);
   for (int i = 0; i < layout.count; ++i) {
     const VertexElement &e = layout.elements[i];
@@ -192,6 +193,8 @@ void BuildVertexStageKey(const DeviceState &s, const VertexLayout &layout, Verte
     k->texCoordSource[stage] = static_cast<uint8_t>(s.stageStates[stage][D3DTSS_TEXCOORDINDEX] & 7);
   // Pre-transformed vertices are never lit.
   k->lighting = s.renderStates[D3DRS_LIGHTING] && !k->positionT;
+  // Lit, the colour may be a material source, and a missing one falls back to the material.
+  if (opaqueWhiteDiffuse && !k->lighting) k->hasDiffuse = 0;
   if (k->lighting) {
     bool colorVertex = s.renderStates[D3DRS_COLORVERTEX] != 0;
     k->diffuseSource = ResolveMaterialSource(s.renderStates[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, *k);

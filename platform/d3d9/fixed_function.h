@@ -57,8 +57,11 @@ struct ProgramKeyHash {
 };
 
 // The key for drawing with the given state and vertex layout; texturesBound has bit s set
-// when stage s has a texture.
-void BuildVertexStageKey(const DeviceState &s, const VertexLayout &layout, VertexStageKey *key);
+// when stage s has a texture. opaqueWhiteDiffuse: the vertex colour is 0xFFFFFFFF in every
+// vertex drawn; unlit, that is what a vertex without a colour reads, so the key leaves the
+// colour out and the pixel stage has one input fewer to interpolate.
+void BuildVertexStageKey(const DeviceState &s, const VertexLayout &layout, VertexStageKey *key,
+                         bool opaqueWhiteDiffuse = false);
 void BuildPixelStageKey(const DeviceState &s, uint32_t texturesBound, PixelStageKey *key);
 
 std::string VertexStageSource(const VertexStageKey &key);

@@ -101,6 +101,7 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // Draw path (gl_device_draw.cpp).
   bool PrepareDraw();  // false: nothing can be drawn with this state (no program)
   void ApplyVertexLayout();
+  bool DiffuseIsOpaqueWhite() const;  // every vertex the stream holds has colour 0xFFFFFFFF
   void ApplyTextures();
   void ApplyProgram();
   void ApplyUniforms();
@@ -136,6 +137,8 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   VertexLayout fvfLayout_;  // decoded state_.fvf
   DWORD fvfLayoutCode_ = 0xffffffffu;
   const VertexLayout *layout_ = nullptr;
+  int diffuseElement_ = -1;          // layout_'s D3DCOLOR COLOR0 element, -1 for none
+  bool opaqueWhiteDiffuse_ = false;  // key_ was built for a colour that is white everywhere
   uint32_t texturesBound_ = 0;  // bit per stage
   uint32_t enabledAttribs_ = 0;
   GLuint boundIndexBuffer_ = 0xffffffffu;

@@ -34,6 +34,13 @@ bool GlDevice::PrepareDraw() {
   MakeCurrent();
   if (dirty_ & (kDirtyVertexInput | kDirtyProgram)) ApplyVertexLayout();
   if (layout_ == nullptr) return false;
+  // Buffer contents change behind the state (Lock / Unlock), so this is asked per draw; the
+  // buffer remembers its answer until its bytes change.
+  const bool white = DiffuseIsOpaqueWhite();
+  if (white != opaqueWhiteDiffuse_) {
+    opaqueWhiteDiffuse_ = white;
+    dirty_ |= kDirtyProgram;
+  }
   if (dirty_ & kDirtyTextures) ApplyTextures();
   if (dirty_ & kDirtyProgram) ApplyProgram();
   if (program_ == nullptr || program_->program == 0) return false;
@@ -60,13 +67,28 @@ bool GlDevice::PrepareDraw() {
 void GlDevice::ApplyVertexLayout() {
   if (declaration_ != nullptr) {
     layout_ = &declaration_->Layout();
-    return;
+  } else {
+    if (state_.fvf != fvfLayoutCode_) {
+      fvfLayoutCode_ = state_.fvf;
+      if (!LayoutFromFvf(state_.fvf, &fvfLayout_)) fvfLayout_.count = 0;
+    }
+    layout_ = fvfLayout_.count > 0 ? &fvfLayout_ : nullptr;
   }
-  if (state_.fvf != fvfLayoutCode_) {
-    fvfLayoutCode_ = state_.fvf;
-    if (!LayoutFromFvf(state_.fvf, &fvfLayout_)) fvfLayout_.count = 0;
+  diffuseElement_ = -1;
+  for (int i = 0; layout_ != nullptr && i < layout_->count; ++i) {
+    const VertexElement &e = layout_->elements[i];
+    if (e.usage == D3DDECLUSAGE_COLOR && e.usageIndex == 0 && e.type == D3DDECLTYPE_D3DCOLOR && e.stream < kMaxStreams)
+      diffuseElement_ = i;
   }
-  layout_ = fvfLayout_.count > 0 ? &fvfLayout_ : nullptr;
+}
+
+bool GlDevice::DiffuseIsOpaqueWhite() const {
+  // A vertex shader writes its own colour; vertices from user memory are not kept.
+  if (diffuseElement_ < 0 || vertexShader_ != nullptr || drawingUserVertices_) return false;
+  const VertexElement &e = layout_->elements[diffuseElement_];
+  const GlVertexBuffer *buffer = streamBuffers_[e.stream];
+  const StreamBinding &s = state_.streams[e.stream];
+  return buffer != nullptr && buffer->ColorIsOpaqueWhite(s.offset, s.stride, e.offset);
 }
 
 void GlDevice::ApplyTextures() {
@@ -90,7 +112,7 @@ void GlDevice::ApplyProgram() {
   if (vertexShader_ != nullptr)
     key.vertexShader = vertexShader_->Id();
   else
-    BuildVertexStageKey(state_, *layout_, &key.vertex);
+    BuildVertexStageKey(state_, *layout_, &key.vertex, opaqueWhiteDiffuse_);
   BuildPixelStageKey(state_, texturesBound_, &key.pixel);
   if (program_ == nullptr || !(key == key_)) {
     key_ = key;

@@ -48,7 +48,32 @@ GlVertexBuffer::~GlVertexBuffer() {
 
 HRESULT GlVertexBuffer::Lock(UINT offset, UINT size, void **data, DWORD) { return memory_.Lock(offset, size, data); }
 
-HRESULT GlVertexBuffer::Unlock() { return UnlockAndUpload(owner_.Device(), buffer_, memory_); }
+HRESULT GlVertexBuffer::Unlock() {
+  bool wasLocked = memory_.Locked();
+  HRESULT hr = UnlockAndUpload(owner_.Device(), buffer_, memory_);
+  if (wasLocked && !memory_.Locked()) ++contents_;  // the bytes may have changed
+  return hr;
+}
+
+bool GlVertexBuffer::ColorIsOpaqueWhite(UINT offset, UINT stride, UINT element) const {
+  WhiteColorScan &s = whiteScan_;
+  if (s.contents == contents_ && s.offset == offset && s.stride == stride && s.element == element) return s.white;
+  // Bytes written under a lock that has not ended are not in the GL buffer yet.
+  if (memory_.Locked()) return false;
+  s = WhiteColorScan{offset, stride, element, contents_, false};
+  const uint64_t size = memory_.Size(), first = uint64_t{offset} + element;
+  if (first + sizeof(D3DCOLOR) > size) return false;  // no whole colour: nothing to say
+  // With stride 0 every vertex reads the first one.
+  const uint64_t step = stride != 0 ? stride : size;
+  bool white = true;
+  for (uint64_t at = first; white && at + sizeof(D3DCOLOR) <= size; at += step) {
+    D3DCOLOR c;
+    std::memcpy(&c, memory_.Data() + at, sizeof c);
+    white = c == 0xffffffffu;
+  }
+  s.white = white;
+  return white;
+}
 
 HRESULT GlVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;

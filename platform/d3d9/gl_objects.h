@@ -48,13 +48,25 @@ class GlVertexBuffer final : public ComObject<IDirect3DVertexBuffer9> {
   HRESULT WINAPI GetDesc(D3DVERTEXBUFFER_DESC *pDesc) override;
   GLuint Name() const { return buffer_; }
   UINT Size() const { return memory_.Size(); }
+  // Whether the D3DCOLOR `element` bytes into every whole vertex from `offset` on (vertices
+  // `stride` bytes apart) is opaque white. Remembered until the contents change, so asking
+  // again per draw costs a comparison.
+  bool ColorIsOpaqueWhite(UINT offset, UINT stride, UINT element) const;
 
  private:
+  struct WhiteColorScan {
+    UINT offset = 0, stride = 0, element = 0;
+    uint32_t contents = 0;  // contents_ when scanned; 0 = never
+    bool white = false;
+  };
+
   GlOwned owner_;
   BufferMemory memory_;
   DWORD usage_, fvf_;
   D3DPOOL pool_;
   GLuint buffer_ = 0;
+  uint32_t contents_ = 1;  // counts the unlocks that changed bytes
+  mutable WhiteColorScan whiteScan_;
 };
 
 class GlIndexBuffer final : public ComObject<IDirect3DIndexBuffer9> {
