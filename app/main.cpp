@@ -2,15 +2,21 @@
 // resources and runs the show through WinMain.
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 
 #include "app/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/exit_status.h"
 #include "app/frame_render.h"
+#include "app/interrupt.h"
 #include "app/screenshot.h"
 #include "platform/d3d9/window_seam.h"
 #include "platform/sound/stream_control.h"
@@ -80,9 +86,18 @@ void RememberStartingFolder() {
   if (length > 0 && length < sizeof folder) SetScreenshotFolder(std::string(folder, length));
 }
 
+// Text for standard output: a failed write (a full disk, a closed pipe) is a failure too.
+int PrintToStdout(const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return StatusCode(ExitStatus::Success);
+  std::fprintf(stderr, "zel16: cannot write to standard output: %s\n", std::strerror(errno ? errno : EIO));
+  return StatusCode(ExitStatus::OutputFailed);
+}
+
 int ListAudioDevices() {
-  for (const std::string& name : ZelSound_ListOutputDevices()) std::printf("%s\n", name.c_str());
-  return 0;
+  std::string names;
+  for (const std::string& name : ZelSound_ListOutputDevices()) names += name + "\n";
+  return PrintToStdout(names);
 }
 
 // The viewing options go to the platform layers before any window, device or sound exists.
@@ -97,38 +112,46 @@ void ApplyViewingOptions(const CommandLine& line) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
-  if (theApp == nullptr) return 1;
+  if (theApp == nullptr) return StatusCode(ExitStatus::InternalError);
   int status = theApp->Run(instance, previous, commandLine, showCommand);
   delete theApp;
   theApp = nullptr;
   return status;
 }
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   CommandLine line;
   std::string out, err;
   switch (ParseCommandLine(argc, argv, line, out, err)) {
     case ParseOutcome::Exit:
-      std::fputs(out.c_str(), stdout);
-      return 0;
+      return PrintToStdout(out);
     case ParseOutcome::Error:
       std::fputs(err.c_str(), stderr);
-      return 2;
+      return StatusCode(ExitStatus::Usage);
     case ParseOutcome::Run:
       break;
   }
+  // No library's complaint about a display that cannot be there comes before our message.
+  zel::win32::SkipUnreachableVideoDrivers();
   if (line.listAudioDevices) return ListAudioDevices();
+  // The offline runs take Ctrl-C themselves, before any library can: a capture stops after
+  // its frame, a single frame ends at once.
+  if (!line.captureOut.empty()) interrupt::CatchInterrupts(interrupt::Response::StopAtNextFrame);
+  if (line.frameGiven) interrupt::CatchInterrupts(interrupt::Response::EndNow);
   RememberStartingFolder();
   // Output files are named from where the program was started, before the data directory
   // may become the working directory.
   MakeAbsolute(line.captureOut);
   MakeAbsolute(line.framePath);
-  if (!ChooseDataDirectory(line.dataDir)) return 2;
+  if (!ChooseDataDirectory(line.dataDir)) return StatusCode(ExitStatus::Usage);
   if (!line.captureOut.empty()) {
     zel::win32::SetBatchMode(true);
     return capture::RunCapture(line);
   }
-  zel::win32::SetBatchMode(line.batch);
+  // A single frame waits for no one either: its messages go to standard error.
+  zel::win32::SetBatchMode(line.batch || line.frameGiven);
   ApplyViewingOptions(line);
   ConnectDeviceToWindows();
   RegisterAppResources();
@@ -136,4 +159,21 @@ int main(int argc, char** argv) {
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+// Nothing escapes to std::terminate: an exception that reaches the top is a message and
+// ExitStatus::InternalError.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("zel16: out of memory\n", stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zel16: internal error: %s\n", error.what());
+  } catch (...) {
+    std::fputs("zel16: internal error\n", stderr);
+  }
+  return StatusCode(ExitStatus::InternalError);
 }

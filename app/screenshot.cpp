@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/output_file.h"
 #include "platform/d3d9/frame_grab.h"
 
 namespace {
@@ -31,9 +32,13 @@ bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
   std::string error = "could not read the frame back";
   std::string path = ScreenshotName(seconds);
   if (!Folder().empty()) path = Folder() + "/" + path;
-  if (device == nullptr || !zel::d3d9::GrabBackBuffer(device, &rgba, &width, &height) ||
-      !zel::d3d9::WritePng(path, rgba, width, height, &error)) {
-    std::fprintf(stderr, "zel16: screenshot failed: %s\n", error.c_str());
+  // Written under a temporary name first: an earlier screenshot of the same moment stays
+  // whole until the new one is.
+  output::PendingFile file(path);
+  if (device == nullptr || !zel::d3d9::GrabBackBuffer(device, &rgba, &width, &height) || !file.Create(&error) ||
+      !zel::d3d9::WritePng(file.TempPath(), rgba, width, height, &error) ||
+      file.Place(true, &error) != output::Placement::Placed) {
+    std::fprintf(stderr, "zel16: screenshot failed: %s\n", file.InUserTerms(error).c_str());
     return false;
   }
   std::fprintf(stderr, "zel16: screenshot %s\n", path.c_str());

@@ -15,6 +15,8 @@ namespace {
 
 using namespace zel::d3d9::shader;
 
+constexpr unsigned long long kMaxShaderFileBytes = 1ull << 20;  // shader text is a few KiB
+
 // Lines of "XXXXXXXX XXXXXXXX ...": the version, each comment, each instruction, the end.
 void PrintHex(const std::vector<uint32_t> &tokens) {
   ShaderProgram program;
@@ -62,6 +64,10 @@ int RunAsm(int argc, char **argv) {
   if (!input) {
     std::fprintf(stderr, "usage: zel16-tool asm FILE [-o OUT] [-x]\n");
     return 2;
+  }
+  if (const std::string problem = zel::tool::InputFileProblem(input, kMaxShaderFileBytes); !problem.empty()) {
+    std::fprintf(stderr, "%s: %s\n", input, problem.c_str());
+    return 1;
   }
   LPD3DXBUFFER code = nullptr, errors = nullptr;
   const HRESULT hr = D3DXAssembleShaderFromFileA(input, nullptr, nullptr, 0, &code, &errors);

@@ -15,10 +15,16 @@ namespace {
 
 using namespace zel::d3d9::shader;
 
+constexpr unsigned long long kMaxTokenFileBytes = 16ull << 20;  // far beyond any vertex shader
+
 int RunDisasm(int argc, char **argv) {
   if (argc != 2 || argv[1][0] == '-') {
     std::fprintf(stderr, "usage: zel16-tool disasm FILE\n");
     return 2;
+  }
+  if (const std::string problem = zel::tool::InputFileProblem(argv[1], kMaxTokenFileBytes); !problem.empty()) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], problem.c_str());
+    return 1;
   }
   std::ifstream file(argv[1], std::ios::binary);
   if (!file) {

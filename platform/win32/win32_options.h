@@ -25,6 +25,12 @@ int ChosenDisplay();
 void SetBorderlessFullscreen(bool borderless);
 bool BorderlessFullscreen();
 
+// Leaves out of the video drivers SDL tries those that cannot reach a display here: Wayland
+// when no Wayland session can exist (no XDG_RUNTIME_DIR and no absolute WAYLAND_DISPLAY),
+// where trying it only prints libwayland's complaint before our own "no display" message.
+// An SDL_VIDEODRIVER in the environment still decides. Call before any window is made.
+void SkipUnreachableVideoDrivers();
+
 // Called right before every SDL window is created (SDL's video system is up by then): the
 // device layer sets the OpenGL attributes its context will need, which decide the window's
 // pixel format. Null: none.

@@ -69,6 +69,20 @@ int ChosenDisplay() {
   }
   return 0;
 }
+void SkipUnreachableVideoDrivers() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((runtime != nullptr && *runtime != '\0') || (wayland != nullptr && wayland[0] == '/')) return;
+  std::string drivers;  // SDL's own order, less Wayland
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    if (name == nullptr || std::strcmp(name, "wayland") == 0) continue;
+    drivers += (drivers.empty() ? "" : ",") + std::string(name);
+  }
+  // At normal priority, which an SDL_VIDEODRIVER in the environment overrides.
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
 void SetWindowCreationHook(WindowCreationHook hook) { Opts().beforeWindow = hook; }
 void RunWindowCreationHook() {
   if (Opts().beforeWindow) Opts().beforeWindow();
