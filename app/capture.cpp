@@ -113,7 +113,7 @@ ExitStatus Conclude(const CaptureSettings& settings, FrameSink& sink, Ending end
     Report(at + std::to_string(written) + " frames written to " + settings.out);
   else if (placement == output::Placement::KeptEarlier)
     Report(at + settings.out + " keeps the earlier capture; the " + std::to_string(written) +
-           " new frames are discarded");
+           (written == 1 ? " new frame is" : " new frames are") + " discarded");
   else
     Report(at + error);
   return ExitStatus::Interrupted;

@@ -58,13 +58,26 @@ bool TypeOf(const fs::path& path, fs::file_type* type, std::string* error) {
   return false;
 }
 
+// Why nothing can be written beside `destination`: a file made there and removed at once is
+// the one test that knows permissions, access lists and read-only mounts alike.
+std::string CheckCanWriteIn(const fs::path& destination) {
+  const std::string probe = SiblingName(destination, "probe", false);
+  errno = 0;
+  FILE* file = std::fopen(probe.c_str(), "wbx");
+  if (file == nullptr)
+    return "cannot write in " + destination.parent_path().string() + ": " + std::strerror(errno ? errno : EIO);
+  std::fclose(file);
+  std::remove(probe.c_str());
+  return {};
+}
+
 // Why no folder can be made at `path`: the nearest existing folder above it must be a folder.
 std::string CheckFolderCanBeMade(const fs::path& path) {
   std::string error;
   for (fs::path above = path.parent_path(); !above.empty(); above = above.parent_path()) {
     fs::file_type type;
     if (!TypeOf(above, &type, &error)) return error;
-    if (type == fs::file_type::directory) return {};
+    if (type == fs::file_type::directory) return above == path.parent_path() ? CheckCanWriteIn(path) : std::string();
     if (type != fs::file_type::not_found) return above.string() + " is a file, not a folder";
     if (above == above.root_path()) break;
   }
@@ -119,10 +132,11 @@ std::string PendingFile::Check() const {
   fs::file_type type;
   if (!TypeOf(destination, &type, &error)) return error;
   if (type == fs::file_type::directory) return destination_ + " is a folder: give a file name";
+  if (type == fs::file_type::regular) return CheckCanWriteIn(destination);
   if (type != fs::file_type::not_found) return {};
   fs::file_type folder;
   if (!TypeOf(destination.parent_path(), &folder, &error)) return error;
-  if (folder == fs::file_type::directory) return {};
+  if (folder == fs::file_type::directory) return CheckCanWriteIn(destination);
   if (folder == fs::file_type::not_found) return "the folder " + destination.parent_path().string() + " does not exist";
   return destination.parent_path().string() + " is not a folder";
 }
@@ -216,7 +230,7 @@ std::string PendingFolder::Check() const {
       return destination_ + " holds files that are not an earlier capture (" + name +
              "): give a new or an empty folder";
   }
-  return code ? CannotUse(destination, code) : std::string();
+  return code ? CannotUse(destination, code) : CheckCanWriteIn(destination);
 }
 
 bool PendingFolder::Create(std::string* error) {

@@ -32,8 +32,8 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Why the destination cannot take a file (a folder is there, its folder is missing, ...);
-  // empty when it can. Creates nothing.
+  // Why the destination cannot take a file (a folder is there, its folder is missing or
+  // cannot be written in, ...); empty when it can. Leaves nothing behind.
   std::string Check() const;
   // Creates the empty temporary file and registers it for removal on an interruption.
   bool Create(std::string* error);
@@ -64,7 +64,8 @@ class PendingFolder {
   PendingFolder& operator=(const PendingFolder&) = delete;
 
   // Why the destination cannot take the folder: a file is there, a folder with other files,
-  // a file where a parent folder must be made; empty when it can. Creates nothing.
+  // a file where a parent folder must be made, no writing allowed; empty when it can.
+  // Leaves nothing behind.
   std::string Check() const;
   // Makes the missing parent folders and the temporary folder.
   bool Create(std::string* error);
