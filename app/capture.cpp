@@ -8,7 +8,7 @@
 #include "app/capture_sink.h"
 #include "app/command_line.h"
 #include "app/exit_status.h"
-#include "app/interrupt.h"
+#include "platform/crt/interrupt.h"
 
 namespace capture {
 namespace {
@@ -75,7 +75,7 @@ Ending RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, Frame
   *end = settings.frames.first;
   for (uint64_t k = settings.frames.first; k <= settings.frames.last; ++k) {
     progress.Update(done);
-    if (interrupt::Requested()) break;
+    if (zel::crt::InterruptRequested()) break;
     if (showRun.Draw(clock.TimeOf(k)) != show::FrameResult::Drawn || !showRun.Grab(&rgba)) {
       progress.Finish(done);
       *error = "frame " + std::to_string(k) + " could not be drawn";
@@ -83,7 +83,7 @@ Ending RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, Frame
     }
     if (!sink.Put(k, rgba, error)) {
       progress.Finish(done);
-      return interrupt::Requested() ? Ending::Interrupted : Ending::Failed;
+      return zel::crt::InterruptRequested() ? Ending::Interrupted : Ending::Failed;
     }
     ++done;
     *end = k + 1;
@@ -102,7 +102,7 @@ ExitStatus Conclude(const CaptureSettings& settings, FrameSink& sink, Ending end
   ReportNotes(notes);
   if (!renderError.empty()) error = renderError;
   if (ending == Ending::Complete && placement == output::Placement::Placed) return ExitStatus::Success;
-  if (!interrupt::Requested()) {
+  if (!zel::crt::InterruptRequested()) {
     Report(error);
     return ExitStatus::OutputFailed;
   }
@@ -146,7 +146,7 @@ int RunCapture(const CommandLine& line) {
     Report(error);
     return StatusCode(status);
   }
-  if (interrupt::Requested()) {  // while the scenes loaded: nothing is written yet
+  if (zel::crt::InterruptRequested()) {  // while the scenes loaded: nothing is written yet
     Report("capture interrupted before its first frame; no frame written");
     return StatusCode(ExitStatus::Interrupted);
   }

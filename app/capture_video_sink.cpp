@@ -16,13 +16,13 @@
 #include "app/capture_audio.h"
 #include "app/capture_sink.h"
 #include "app/capture_wav.h"
-#include "app/interrupt.h"
 #include "platform/crt/child_process.h"
+#include "platform/crt/interrupt.h"
 
 namespace capture {
 namespace {
 
-bool StopRequested() { return interrupt::Requested(); }
+bool StopRequested() { return zel::crt::InterruptRequested(); }
 
 std::string Extension(const std::string& out) {
   std::string ext = std::filesystem::path(out).extension().string();

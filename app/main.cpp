@@ -16,8 +16,8 @@
 #include "app/demo_app.h"
 #include "app/exit_status.h"
 #include "app/frame_render.h"
-#include "app/interrupt.h"
 #include "app/screenshot.h"
+#include "platform/crt/interrupt.h"
 #include "platform/d3d9/window_seam.h"
 #include "platform/sound/stream_control.h"
 #include "platform/win32/sdl_window.h"
@@ -137,9 +137,12 @@ int Run(int argc, char** argv) {
   zel::win32::SkipUnreachableVideoDrivers();
   if (line.listAudioDevices) return ListAudioDevices();
   // The offline runs take Ctrl-C themselves, before any library can: a capture stops after
-  // its frame, a single frame ends at once.
-  if (!line.captureOut.empty()) interrupt::CatchInterrupts(interrupt::Response::StopAtNextFrame);
-  if (line.frameGiven) interrupt::CatchInterrupts(interrupt::Response::EndNow);
+  // its frame, a single frame (a minute's draw at 8192x8192) ends at once. The live show
+  // leaves it to the video layer, which closes the demo window.
+  constexpr int kInterrupted = StatusCode(ExitStatus::Interrupted);
+  if (!line.captureOut.empty()) zel::crt::CatchInterrupts(zel::crt::InterruptResponse::Note, kInterrupted, "");
+  if (line.frameGiven)
+    zel::crt::CatchInterrupts(zel::crt::InterruptResponse::EndProcess, kInterrupted, "zel16: interrupted\n");
   RememberStartingFolder();
   // Output files are named from where the program was started, before the data directory
   // may become the working directory.

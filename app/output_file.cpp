@@ -7,8 +7,8 @@
 #include <random>
 #include <system_error>
 
-#include "app/interrupt.h"
 #include "platform/crt/file_rename.h"
+#include "platform/crt/interrupt.h"
 
 namespace output {
 namespace {
@@ -157,7 +157,7 @@ bool PendingFile::Create(std::string* error) {
       std::fclose(file);
       temp_ = name;
       pending_ = true;
-      interrupt::SetFileToRemove(temp_);
+      zel::crt::SetFileToRemoveOnInterrupt(temp_);
       return true;
     }
     reason = errno;
@@ -173,7 +173,7 @@ Placement PendingFile::Place(bool replaceEarlier, std::string* error) {
     *error = "no file was written for " + destination_;
     return Placement::Failed;
   }
-  interrupt::CommitGuard guard;
+  zel::crt::InterruptCommitGuard guard;
   pending_ = false;  // from here on the file is placed, kept as the new output, or removed
   RenameOutcome outcome;
   if (replaceEarlier) {
@@ -200,7 +200,7 @@ Placement PendingFile::Place(bool replaceEarlier, std::string* error) {
 
 void PendingFile::Discard() {
   if (!pending_) return;
-  interrupt::CommitGuard guard;
+  zel::crt::InterruptCommitGuard guard;
   std::error_code ignored;
   fs::remove(temp_, ignored);
   pending_ = false;
