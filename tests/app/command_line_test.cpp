@@ -90,21 +90,6 @@ TEST(CommandLine, BadInputGivesUsage) {
   }
 }
 
-TEST(CommandLine, SidesAboveTheLimitAreRefusedWithTheLimit) {
-  for (const char* option : {"--window", "--fullscreen"}) {
-    EXPECT_EQ(Parse({"--no-setup", option, "8192x8192"}).outcome, ParseOutcome::Run) << option;
-    for (const char* size : {"8193x600", "800x8193"}) {
-      Parsed p = Parse({"--no-setup", option, size});
-      EXPECT_EQ(p.outcome, ParseOutcome::Error) << option << " " << size;
-      EXPECT_NE(p.err.find("each side from 1 to 8192 pixels"), std::string::npos) << p.err;
-    }
-  }
-  EXPECT_EQ(Parse({"--frame", "3", "--out", "f.png", "--size", "8192x1"}).outcome, ParseOutcome::Run);
-  Parsed big = Parse({"--capture", "o", "--fps", "1", "--size", "16384x16384"});
-  EXPECT_EQ(big.outcome, ParseOutcome::Error);
-  EXPECT_NE(big.err.find("8192"), std::string::npos) << big.err;
-}
-
 TEST(CommandLine, ViewingOptionsDefaultOffAndParse) {
   Parsed none = Parse({});
   EXPECT_FALSE(none.options.noVsync || none.options.mute || none.options.borderless ||

@@ -1,6 +1,6 @@
 // A program fed through a pipe: found on PATH, its exit status reported, and a program that
 // stops reading gives a failed write rather than ending us with SIGPIPE. No write or wait
-// outlasts a stop request, whatever the program does, and its messages are kept apart.
+// outlasts a stop request, whatever the program does.
 #include "platform/crt/child_process.h"
 
 #include <gtest/gtest.h>
@@ -102,15 +102,6 @@ TEST(ChildProcess, StopRequestEndsWritesAndWaitsOnAProgramThatHangs) {
   const int grandchild = std::atoi(stuck.ErrorOutput().c_str());
   ASSERT_GT(grandchild, 0);
   EXPECT_FALSE(Alive(grandchild)) << "sleep " << grandchild << " outlived the stop";
-}
-
-TEST(ChildProcess, ProgramsMessagesAreKeptForTheCaller) {
-  ChildProcess child;
-  std::string error;
-  ASSERT_TRUE(child.Start({FindOnPath("sh"), "-c", "cat >/dev/null; echo 'first line' >&2; echo second >&2; exit 1"},
-                          &error));
-  EXPECT_EQ(child.Finish(), 1);
-  EXPECT_EQ(child.ErrorOutput(), "first line\nsecond\n");
 }
 
 }  // namespace
