@@ -16,6 +16,7 @@
 #include "app/demo_app.h"
 #include "app/exit_status.h"
 #include "app/frame_render.h"
+#include "app/program_folders.h"
 #include "app/screenshot.h"
 #include "platform/crt/interrupt.h"
 #include "platform/d3d9/window_seam.h"
@@ -30,9 +31,22 @@ bool IsDirectory(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The folder holding the running executable; empty when it cannot be told.
+std::string ExecutableFolder() {
+  char path[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return {};
+  std::string folder(path, length);
+  size_t slash = folder.find_last_of("/\\");
+  if (slash == std::string::npos) return {};
+  folder.resize(slash == 0 ? 1 : slash);
+  return folder;
+}
+
 // The show reads Data/ relative to the working directory. Without --data, a working
-// directory that has no Data/ falls back to the executable's directory, where the build
-// puts the generated Data/.
+// directory that has no Data/ moves to the first folder that has one: beside the
+// executable (the build), ../share/zel16 from it (an installed tree), then the desktop's
+// data folders.
 bool ChooseDataDirectory(const std::string& dataDir) {
   if (!dataDir.empty()) {
     if (SetCurrentDirectoryA(dataDir.c_str())) return true;
@@ -40,14 +54,9 @@ bool ChooseDataDirectory(const std::string& dataDir) {
     return false;
   }
   if (IsDirectory("Data")) return true;
-  char path[MAX_PATH * 4];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return true;
-  std::string folder(path, length);
-  size_t slash = folder.find_last_of("/\\");
-  if (slash == std::string::npos) return true;
-  folder.resize(slash);
-  if (IsDirectory((folder + "/Data").c_str())) SetCurrentDirectoryA(folder.c_str());
+  const XdgEnvironment environment = XdgEnvironment::FromProcess();
+  std::string folder = FirstFolderWithData(DataFolderCandidates(ExecutableFolder(), environment));
+  if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
   return true;  // with no Data/ anywhere the show reports each missing file itself
 }
 
@@ -79,11 +88,13 @@ ShowOptions ToShowOptions(const CommandLine& line) {
   return options;
 }
 
-// F12 screenshots go where the viewer started the program, not into the data directory.
+// F12 screenshots go where the viewer started the program, not into the data directory;
+// an installed program started from a folder it may not write to uses the pictures folder.
 void RememberStartingFolder() {
   char folder[MAX_PATH * 4];
   DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  if (length > 0 && length < sizeof folder) SetScreenshotFolder(std::string(folder, length));
+  if (length > 0 && length < sizeof folder)
+    SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
 }
 
 // Text for standard output: a failed write (a full disk, a closed pipe) is a failure too.
@@ -153,7 +164,7 @@ int Run(int argc, char** argv) {
     zel::win32::SetBatchMode(true);
     return capture::RunCapture(line);
   }
-  // A single frame waits for no one either: its messages go to standard error.
+  // A single frame is as non-interactive as a capture: a message box would wait for nobody.
   zel::win32::SetBatchMode(line.batch || line.frameGiven);
   ApplyViewingOptions(line);
   ConnectDeviceToWindows();

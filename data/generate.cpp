@@ -8,6 +8,7 @@
 
 #include "data/art_tools.h"
 #include "data/dialog_header.h"
+#include "data/icons.h"
 #include "data/image_writers.h"
 #include "data/models.h"
 #include "data/music.h"
@@ -86,11 +87,25 @@ bool GenerateDialogHeader(const std::string &headerPath) {
          WriteFileBytes(bmpPath.string(), bmp);
 }
 
+bool GenerateIcons(const std::string &iconDir) {
+  const Fonts fonts;
+  if (!fonts.ok()) return false;
+  bool ok = true;
+  for (int size : IconSizes()) {
+    const IconPicture icon = PaintIcon(fonts, size);
+    const std::vector<uint8_t> png = EncodePngRgba(icon.colour, icon.alpha);
+    const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+    ok = !png.empty() && WriteFileBytes(Join(iconDir, "hicolor/" + folder + "/apps/zel16.png"), png) && ok;
+  }
+  return ok;
+}
+
 bool GenerateAll(const Options &options) {
   bool ok = GenerateModels(options.outDir);
   ok = GenerateShader(options.outDir) && ok;
   ok = GeneratePictures(options.outDir) && ok;
   if (!options.headerPath.empty()) ok = GenerateDialogHeader(options.headerPath) && ok;
+  if (!options.iconDir.empty()) ok = GenerateIcons(options.iconDir) && ok;
   if (options.music) ok = GenerateMusic(options.outDir, options.musicSeconds) && ok;
   return ok;
 }

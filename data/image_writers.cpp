@@ -1,11 +1,15 @@
-// JPEG through libjpeg's memory destination; BMP written field by field (see image_writers.h).
+// JPEG through libjpeg's memory destination; BMP written field by field; PNG through
+// libpng's simplified writer, which stores no time stamp (see image_writers.h).
 #include "data/image_writers.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include <jpeglib.h>
+#include <png.h>
 
 namespace zel::datagen {
 
@@ -87,6 +91,28 @@ std::vector<uint8_t> EncodeBmp24(const Image &image) {
     }
     for (uint32_t pad = static_cast<uint32_t>(image.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
   }
+  return out;
+}
+
+std::vector<uint8_t> EncodePngRgba(const Image &image, const Mask &alpha) {
+  const std::vector<uint8_t> rgb = ToBytesRgb(image);
+  std::vector<uint8_t> rgba(rgb.size() / 3 * 4);
+  for (size_t i = 0; i < rgb.size() / 3; ++i) {
+    rgba[i * 4 + 0] = rgb[i * 3 + 0];
+    rgba[i * 4 + 1] = rgb[i * 3 + 1];
+    rgba[i * 4 + 2] = rgb[i * 3 + 2];
+    rgba[i * 4 + 3] = static_cast<uint8_t>(std::lround(std::clamp(alpha.values[i], 0.0f, 1.0f) * 255.0f));
+  }
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.width);
+  png.height = static_cast<png_uint_32>(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr)) return {};
+  std::vector<uint8_t> out(size);
+  if (!png_image_write_to_memory(&png, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
+  out.resize(size);
   return out;
 }
 

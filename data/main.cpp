@@ -1,7 +1,8 @@
-// zel16-datagen: writes every file the show loads (Data/...) and the setup dialog's picture
-// as a C++ header. The build runs it; the output is the same bytes on every run.
+// zel16-datagen: writes every file the show loads (Data/...), the setup dialog's picture
+// as a C++ header and the desktop icons. The build runs it; the output is the same bytes on
+// every run.
 //
-//   zel16-datagen --out DIR [--header FILE] [--skip-music] [--music-seconds S] [--stamp FILE]
+//   zel16-datagen --out DIR [--header FILE] [--icons DIR] [--skip-music] [--music-seconds S] [--stamp FILE]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,7 @@ namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: zel16-datagen --out DIR [--header FILE] [--skip-music] [--music-seconds S] [--stamp FILE]\n");
+               "usage: zel16-datagen --out DIR [--header FILE] [--icons DIR] [--skip-music] [--music-seconds S] [--stamp FILE]\n");
 }
 
 }  // namespace
@@ -29,6 +30,8 @@ int main(int argc, char **argv) {
       options.outDir = argv[++i];
     } else if (arg == "--header" && hasValue) {
       options.headerPath = argv[++i];
+    } else if (arg == "--icons" && hasValue) {
+      options.iconDir = argv[++i];
     } else if (arg == "--skip-music") {
       options.music = false;
     } else if (arg == "--music-seconds" && hasValue) {
