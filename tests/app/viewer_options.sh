@@ -42,7 +42,8 @@ run_case f12-screenshot 1280x1024 '
   shot=$(ls zel16-*s.png)
   echo "$shot"
   [[ "$shot" =~ ^zel16-[0-9]{3}\.[0-9]{3}s\.png$ ]]
-  [ "$(png_size "$shot")" = 320x240 ]'
+  [ "$(png_size "$shot")" = 320x240 ]
+  ! ls -A | grep -q zel16-part  # written under a temporary name, then renamed'
 
 # --borderless: a mode the screen lacks needs no mode change; the window covers the screen
 # and the show keeps its own resolution (the screenshot is of the back buffer).
