@@ -1,7 +1,5 @@
 #include "app/capture.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -9,17 +7,22 @@
 #include "app/capture_show.h"
 #include "app/capture_sink.h"
 #include "app/command_line.h"
+#include "app/exit_status.h"
+#include <zel_crt_interrupt.h>
 
 namespace capture {
 namespace {
 
-constexpr int kExitBadRange = 2;     // like a bad option
-constexpr int kExitOutputFailed = 6; // the frames or the soundtrack could not be written
-constexpr int kExitInterrupted = 130;  // the shells' status for a run ended by Ctrl-C
 constexpr double kRangeLimit = show::kShowEnd + 1.0;  // seconds; no frame is drawn beyond
 
 void Report(const std::string& message) {
   std::fprintf(stderr, "zel16: %s\n", message.c_str());
+}
+
+// Lines from others (the encoder), as they came.
+void ReportNotes(const std::string& notes) {
+  std::fputs(notes.c_str(), stderr);
+  std::fflush(stderr);
 }
 
 // The range cut where the show ends: frames whose demo time is past its last drawn time
@@ -60,21 +63,11 @@ CaptureSettings SettingsFrom(const CommandLine& line) {
   return settings;
 }
 
-// A Ctrl-C or a termination request, as the window layer delivers it to a program without a
-// window: WM_QUIT in the message queue. Nothing else in the queue concerns the capture.
-bool QuitRequested() {
-  MSG msg{};
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    if (msg.message == WM_QUIT) return true;
-  return false;
-}
-
-enum class Outcome { Done, Interrupted, Failed };
-
 // Draws, grabs and hands on every frame of the range, stopping before the next frame when a
-// quit request came. *end is one past the last frame handed on.
-Outcome RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, FrameSink& sink,
-                     uint64_t* end, std::string* error) {
+// stop request came. *end is one past the last frame handed on. The progress bar's line is
+// ended before anything else is said.
+Ending RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, FrameSink& sink,
+                    uint64_t* end, std::string* error) {
   FrameClock clock(settings.rate);
   ProgressBar progress(settings.frames.Count(), stderr);
   std::vector<uint8_t> rgba;
@@ -82,20 +75,48 @@ Outcome RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, Fram
   *end = settings.frames.first;
   for (uint64_t k = settings.frames.first; k <= settings.frames.last; ++k) {
     progress.Update(done);
-    if (QuitRequested()) {
-      progress.Finish(done);
-      return Outcome::Interrupted;
-    }
+    if (zel::crt::InterruptRequested()) break;
     if (showRun.Draw(clock.TimeOf(k)) != show::FrameResult::Drawn || !showRun.Grab(&rgba)) {
+      progress.Finish(done);
       *error = "frame " + std::to_string(k) + " could not be drawn";
-      return Outcome::Failed;
+      return Ending::Failed;
     }
-    if (!sink.Put(k, rgba, error)) return Outcome::Failed;
+    if (!sink.Put(k, rgba, error)) {
+      progress.Finish(done);
+      return zel::crt::InterruptRequested() ? Ending::Interrupted : Ending::Failed;
+    }
     ++done;
     *end = k + 1;
   }
   progress.Finish(done);
-  return Outcome::Done;
+  return *end > settings.frames.last ? Ending::Complete : Ending::Interrupted;
+}
+
+// Places (or discards) the output and says how the capture ended: the exit status.
+ExitStatus Conclude(const CaptureSettings& settings, FrameSink& sink, Ending ending, uint64_t end,
+                    const std::string& renderError) {
+  const uint64_t written = end - settings.frames.first;
+  if (ending == Ending::Interrupted && written == 0) ending = Ending::Failed;  // nothing to keep
+  std::string notes, error;
+  const output::Placement placement = sink.Finish(ending, end, &notes, &error);
+  ReportNotes(notes);
+  if (!renderError.empty()) error = renderError;
+  if (ending == Ending::Complete && placement == output::Placement::Placed) return ExitStatus::Success;
+  if (!zel::crt::InterruptRequested()) {
+    Report(error);
+    return ExitStatus::OutputFailed;
+  }
+  const std::string at = "capture interrupted at frame " + std::to_string(end) + ": ";
+  if (written == 0)
+    Report("capture interrupted before its first frame; no frame written");
+  else if (placement == output::Placement::Placed)
+    Report(at + std::to_string(written) + " frames written to " + settings.out);
+  else if (placement == output::Placement::KeptEarlier)
+    Report(at + settings.out + " keeps the earlier capture; the " + std::to_string(written) +
+           (written == 1 ? " new frame is" : " new frames are") + " discarded");
+  else
+    Report(at + error);
+  return ExitStatus::Interrupted;
 }
 
 }  // namespace
@@ -104,47 +125,37 @@ int RunCapture(const CommandLine& line) {
   CaptureSettings settings = SettingsFrom(line);
   if (settings.frames.empty) {
     Report("no frame of the show lies between --from and --to");
-    return kExitBadRange;
+    return StatusCode(ExitStatus::Usage);
+  }
+  std::string error;
+  if (!output::ResolveDestination(line.captureOut, &settings.out, &error)) {
+    Report(error);
+    return StatusCode(ExitStatus::OutputFailed);
   }
   const bool video = IsVideoOutput(settings.out);
   if (video) EvenSidesForVideo(settings);
   std::unique_ptr<FrameSink> sink = video ? MakeVideoSink(settings) : MakePngSink(settings);
+  // Refused before the show loads, so that no minute of rendering ends in a refusal.
+  if (const std::string why = sink->CheckDestination(); !why.empty()) {
+    Report(why);
+    return StatusCode(ExitStatus::OutputFailed);
+  }
   OfflineShow showRun;
-  std::string error, warning;
-  int status = 0;
+  ExitStatus status = ExitStatus::Success;
   if (!showRun.Open(settings.width, settings.height, &error, &status)) {
     Report(error);
-    return status;
+    return StatusCode(status);
   }
-  if (QuitRequested()) {  // while the scenes loaded: nothing is written yet
+  if (zel::crt::InterruptRequested()) {  // while the scenes loaded: nothing is written yet
     Report("capture interrupted before its first frame; no frame written");
-    return kExitInterrupted;
+    return StatusCode(ExitStatus::Interrupted);
   }
+  std::string warning;
   const bool begun = sink->Begin(&warning, &error);
   if (!warning.empty()) Report(warning);
   uint64_t end = settings.frames.first;
-  const Outcome outcome = begun ? RenderFrames(settings, showRun, *sink, &end, &error) : Outcome::Failed;
-  if (outcome == Outcome::Failed) {
-    Report(error);
-    std::string ignored;
-    sink->Finish(end, &ignored);
-    return kExitOutputFailed;
-  }
-  const bool finished = sink->Finish(end, &error);
-  if (outcome == Outcome::Interrupted && end == settings.frames.first) {
-    Report("capture interrupted before its first frame; no frame written");
-    return kExitInterrupted;
-  }
-  if (!finished) {
-    Report(error);
-    return kExitOutputFailed;
-  }
-  if (outcome == Outcome::Interrupted) {
-    Report("capture interrupted at frame " + std::to_string(end) + ": " +
-           std::to_string(end - settings.frames.first) + " frames written to " + settings.out);
-    return kExitInterrupted;
-  }
-  return 0;
+  const Ending ending = begun ? RenderFrames(settings, showRun, *sink, &end, &error) : Ending::Failed;
+  return StatusCode(Conclude(settings, *sink, ending, end, ending == Ending::Failed ? error : std::string()));
 }
 
 }  // namespace capture

@@ -29,11 +29,16 @@ bool WriteMusic(WavWriter& wav, zel::sound::Mp3Source& music, size_t frames) {
   return true;
 }
 
+// The sample frame at which tick `tick` (1 ms each) of demo time begins, halves up.
+int64_t TickSample(uint64_t tick) { return static_cast<int64_t>((2 * tick * kAudioRate + 1000) / 2000); }
+
 }  // namespace
 
-int64_t MusicStartSample() {
-  const uint64_t tick = FirstTickReaching(show::kMusicStart);  // 1 ms each
-  return static_cast<int64_t>((2 * tick * kAudioRate + 1000) / 2000);
+int64_t MusicStartSample() { return TickSample(FirstTickReaching(show::kMusicStart)); }
+
+int64_t TrackEnd(uint64_t endFrame, FrameRate rate) {
+  static const int64_t showEnd = TickSample(FirstTickPast(show::kShowEnd));
+  return std::min(FrameSample(endFrame, rate, kAudioRate), showEnd);
 }
 
 bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, int64_t first,

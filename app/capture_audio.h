@@ -8,12 +8,19 @@
 #include <cstdint>
 #include <string>
 
+#include "app/capture_timing.h"
+
 namespace capture {
 
 constexpr int kAudioRate = 44100;  // Hz, the show's mixing rate
 
 // The sample frame of demo time at which the music's first sample plays.
 int64_t MusicStartSample();
+
+// The sample frame at which the track for frames before `endFrame` stops: where the last of
+// them ends, but never after the live show ends (tick 178,701), however long a frame lasts
+// at a low rate.
+int64_t TrackEnd(uint64_t endFrame, FrameRate rate);
 
 // Writes the soundtrack for sample frames [first, end) of demo time to `wavPath`, decoding
 // `musicPath`. Music that cannot be read gives a silent track and a note in *warning;

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <new>
 
+#include "app/demo_app.h"
 #include "gfxutil/surface.h"
+#include "model3ds/loader3ds.h"
 #include "render/render_device.h"
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
@@ -13,10 +15,6 @@
 
 namespace capture {
 namespace {
-
-// Exit statuses shared with the live show's runs that could not start.
-constexpr int kExitNoWindow = 4;
-constexpr int kExitNoDevice = 5;
 
 template <class T>
 void DeleteScene(T*& scene) {
@@ -35,23 +33,24 @@ OfflineShow::~OfflineShow() {
   if (window_) DestroyWindow(window_);
 }
 
-bool OfflineShow::Open(int width, int height, std::string* error, int* status) {
+bool OfflineShow::Open(int width, int height, std::string* error, ExitStatus* status) {
   width_ = width;
   height_ = height;
   window_ = zel::win32::CreateOffscreenWindow(width, height);
   if (window_ == nullptr) {
     *error = "cannot open a hidden OpenGL window (no display?)";
-    *status = kExitNoWindow;
+    *status = ExitStatus::NoWindow;
     return false;
   }
   device_ = new (std::nothrow) RenderDevice;
   if (device_ == nullptr || FAILED(device_->Create(window_, width, height, false))) {
     *error = "could not create the Direct3D device";
-    *status = kExitNoDevice;
+    *status = ExitStatus::NoDevice;
     return false;
   }
   const auto start = std::chrono::steady_clock::now();
   IDirect3DDevice9* d3d = device_->GetDevice();
+  SetModelFileMissingHandler(EndRunOnMissingModel);
   title_ = new (std::nothrow) TitleScene(d3d);
   sky_ = new (std::nothrow) SkyScene(d3d);
   opening_ = new (std::nothrow) OpeningScene(d3d);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_status.h"
 #include "app/show_schedule.h"
 
 class RenderDevice;
@@ -32,8 +33,9 @@ class OfflineShow {
   ~OfflineShow();
 
   // Opens the off-screen window and the device (width x height pixels) and loads the scenes.
-  // False with *error, and *status the process exit status for it, when that fails.
-  bool Open(int width, int height, std::string* error, int* status);
+  // False with *error, and *status the process exit status for it, when that fails. A
+  // missing model ends the process there, as in the live show.
+  bool Open(int width, int height, std::string* error, ExitStatus* status);
   // Draws the show's frame at demo time t (seconds): Drawn, or TimeUp past the show's end.
   show::FrameResult Draw(float t);
   // The frame just drawn, top-down RGBA8.

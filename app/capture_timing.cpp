@@ -112,4 +112,8 @@ uint64_t FirstTickReaching(float seconds) {
   return ticks;
 }
 
+uint64_t FirstTickPast(float seconds) {
+  return FirstTickReaching(std::nextafter(seconds, std::numeric_limits<float>::infinity()));
+}
+
 }  // namespace capture

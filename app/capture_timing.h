@@ -66,5 +66,8 @@ class FrameClock {
 // The first tick after which the live clock reads `seconds` or more: the tick on which a
 // frame drawn as soon as possible first sees that time (6,001 for 6.0).
 uint64_t FirstTickReaching(float seconds);
+// The first tick after which the live clock reads more than `seconds` (178,701 for 179.0,
+// the tick on which the show ends).
+uint64_t FirstTickPast(float seconds);
 
 }  // namespace capture

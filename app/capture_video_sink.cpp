@@ -3,8 +3,11 @@
 // first to a temporary WAV file. The output lasts exactly frames / rate seconds; cut short by
 // an interruption, the sound ends with the last frame (to within one audio packet). Pictures
 // are converted to 4:2:0 YUV with the BT.709 matrix in limited range and tagged so, which is
-// what players assume for video of this size.
+// what players assume for video of this size. ffmpeg writes a temporary file beside the
+// destination, which replaces the destination only when the video is complete; a stop
+// request gives ffmpeg a moment to close the file and then ends it.
 #include <zel_child_process.h>
+#include <zel_crt_interrupt.h>
 
 #include <algorithm>
 #include <cctype>
@@ -19,6 +22,8 @@
 
 namespace capture {
 namespace {
+
+bool StopRequested() { return zel::crt::InterruptRequested(); }
 
 std::string Extension(const std::string& out) {
   std::string ext = std::filesystem::path(out).extension().string();
@@ -48,11 +53,13 @@ std::string TempWavPath() {
 
 class VideoSink : public FrameSink {
  public:
-  explicit VideoSink(const CaptureSettings& settings) : settings_(settings) {}
+  explicit VideoSink(const CaptureSettings& settings) : settings_(settings), file_(settings.out) {}
   ~VideoSink() override {
-    encoder_.Finish();
+    encoder_.Finish(StopRequested);
     RemoveWav();
   }
+
+  std::string CheckDestination() const override { return file_.Check(); }
 
   bool Begin(std::string* warning, std::string* error) override {
     const std::string ffmpeg = zel::crt::FindOnPath("ffmpeg");
@@ -64,9 +71,9 @@ class VideoSink : public FrameSink {
     const FrameRange& frames = settings_.frames;
     wavPath_ = TempWavPath();
     if (!WriteSoundtrack(wavPath_, settings_.musicPath, FrameSample(frames.first, settings_.rate, kAudioRate),
-                         FrameSample(frames.last + 1, settings_.rate, kAudioRate), warning, error))
+                         TrackEnd(frames.last + 1, settings_.rate), warning, error))
       return false;
-    return encoder_.Start(EncoderArgs(ffmpeg), error);
+    return file_.Create(error) && encoder_.Start(EncoderArgs(ffmpeg), error);
   }
 
   bool Put(uint64_t, const std::vector<uint8_t>& rgba, std::string* error) override {
@@ -77,33 +84,36 @@ class VideoSink : public FrameSink {
       rgb_[3 * i + 1] = rgba[4 * i + 1];
       rgb_[3 * i + 2] = rgba[4 * i + 2];
     }
-    if (encoder_.Write(rgb_.data(), rgb_.size())) return true;
-    *error = "ffmpeg stopped reading frames (see its message above)";
+    if (encoder_.Write(rgb_.data(), rgb_.size(), StopRequested)) return true;
+    *error = "ffmpeg stopped reading frames";
     return false;
   }
 
-  bool Finish(uint64_t end, std::string* error) override {
-    if (end <= settings_.frames.last && !wavPath_.empty()) {
-      // Interrupted: whatever of the track ffmpeg has not read yet goes, so the sound ends
-      // with the last frame; what it has read already is cut by -shortest. Failing to cut
-      // (a file that cannot be shortened while open) leaves -shortest alone at work.
-      const int64_t samples = FrameSample(end, settings_.rate, kAudioRate) -
+  output::Placement Finish(Ending ending, uint64_t end, std::string* notes, std::string* error) override {
+    if (ending == Ending::Interrupted && !wavPath_.empty()) {
+      // Whatever of the track ffmpeg has not read yet goes, so the sound ends with the last
+      // frame; what it has read already is cut by -shortest. Failing to cut (a file that
+      // cannot be shortened while open) leaves -shortest alone at work.
+      const int64_t samples = TrackEnd(end, settings_.rate) -
                               FrameSample(settings_.frames.first, settings_.rate, kAudioRate);
       std::string ignored;
-      TruncateWav(wavPath_, static_cast<uint64_t>(samples), &ignored);
+      TruncateWav(wavPath_, static_cast<uint64_t>(std::max<int64_t>(samples, 0)), &ignored);
     }
-    const int status = encoder_.Finish();
+    const int status = encoder_.Finish(StopRequested);
     RemoveWav();
-    if (end == settings_.frames.first) {
-      // Interrupted before the first picture: what ffmpeg made of no frames plays nothing.
-      std::error_code code;
-      std::filesystem::remove(settings_.out, code);
-      return true;
+    *notes += EncoderNotes();
+    if (ending == Ending::Failed) {
+      file_.Discard();
+      return output::Placement::Failed;
     }
-    if (status == 0) return true;
-    *error = "ffmpeg failed (exit status " + std::to_string(status) + "); " + settings_.out +
-             " is incomplete";
-    return false;
+    if (status != 0) {
+      file_.Discard();
+      *error = status < 0 ? "ffmpeg did not finish the video in time; nothing was written to " + settings_.out
+                          : "ffmpeg failed (exit status " + std::to_string(status) + "); nothing was written to " +
+                                settings_.out;
+      return output::Placement::Failed;
+    }
+    return file_.Place(ending == Ending::Complete, error);
   }
 
  private:
@@ -128,8 +138,21 @@ class VideoSink : public FrameSink {
     // The full length, or the video's own when fewer frames come: the sound then stops with
     // the last picture rather than running on. (The muxer's own "shortest" flag is not used:
     // it cuts the sound at the encoder's reordering delay, well before the last picture.)
-    args.insert(args.end(), {"-t", duration, "-shortest", settings_.out});
+    args.insert(args.end(), {"-t", duration, "-shortest", file_.TempPath()});
     return args;
+  }
+
+  // ffmpeg's messages, each line marked as its own.
+  std::string EncoderNotes() const {
+    std::string notes, text = encoder_.ErrorOutput();
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t newline = text.find('\n', start);
+      if (newline == std::string::npos) newline = text.size();
+      if (newline > start) notes += "ffmpeg: " + file_.InUserTerms(text.substr(start, newline - start)) + "\n";
+      start = newline + 1;
+    }
+    return notes;
   }
 
   void RemoveWav() {
@@ -140,6 +163,7 @@ class VideoSink : public FrameSink {
   }
 
   CaptureSettings settings_;
+  output::PendingFile file_;
   zel::crt::ChildProcess encoder_;
   std::string wavPath_;
   std::vector<uint8_t> rgb_;

@@ -15,7 +15,8 @@
 namespace {
 
 constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
-constexpr int kMaxSide = 16384;          // pixels; larger than any display mode
+constexpr int kMaxSide = 8192;           // pixels; a frame of 8192x8192 already takes 1.7 GB
+                                         // and over a minute to draw on a software renderer
 constexpr float kMaxStartSeconds = 1.0e6f;
 constexpr int kMaxFixedStep = 1000000;   // ticks per frame
 
@@ -59,6 +60,13 @@ bool ParseSeconds(const std::string& text, float& seconds) {
   return true;
 }
 
+// ParseSize for an option's value, saying why a size is refused.
+bool ParseSizeValue(const std::string& text, int& width, int& height) {
+  if (ParseSize(text, width, height)) return true;
+  ValueReason() = "a size is WxH with each side from 1 to " + std::to_string(kMaxSide) + " pixels";
+  return false;
+}
+
 const std::vector<Option>& Options() {
   static const std::vector<Option> options = {
       {"--help", nullptr, "print the options and exit",
@@ -71,13 +79,13 @@ const std::vector<Option>& Options() {
        [](CommandLine& c, const std::string& v) {
          c.fullscreen = false;
          c.sizeGiven = true;
-         return ParseSize(v, c.width, c.height);
+         return ParseSizeValue(v, c.width, c.height);
        }},
       {"--fullscreen", "WxH", "with --no-setup: a full-screen mode of W by H pixels",
        [](CommandLine& c, const std::string& v) {
          c.fullscreen = true;
          c.sizeGiven = true;
-         return ParseSize(v, c.width, c.height);
+         return ParseSizeValue(v, c.width, c.height);
        }},
       {"--batch", nullptr, "messages on standard error instead of message boxes",
        [](CommandLine& c, const std::string&) { return c.batch = true; }},
@@ -109,7 +117,7 @@ const std::vector<Option>& Options() {
       {"--size", "WxH", "with --frame or --capture: frames of W by H pixels (default 800x600)",
        [](CommandLine& c, const std::string& v) {
          c.frameSizeGiven = true;
-         return ParseSize(v, c.frameWidth, c.frameHeight);
+         return ParseSizeValue(v, c.frameWidth, c.frameHeight);
        }},
       {"--capture", "OUT", "render offline into OUT: a directory (PNG + WAV) or .mp4/.mkv/.webm",
        [](CommandLine& c, const std::string& v) {

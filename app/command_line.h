@@ -66,5 +66,6 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& op
 // The usage text printed by --help and after a bad option.
 std::string UsageText(const char* program);
 
-// Parses "WxH" with both sides positive decimal integers of at most 5 digits.
+// Parses "WxH" with both sides decimal integers from 1 to 8192 (pixels): a larger frame
+// costs gigabytes and minutes for a picture no display shows.
 bool ParseSize(const std::string& text, int& width, int& height);

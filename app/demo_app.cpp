@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/demo_clock.h"
+#include "app/exit_status.h"
 #include "app/run_trace.h"
 #include "app/show_restart.h"
 #include "app/show_schedule.h"
@@ -28,19 +29,6 @@ constexpr int kStreamMode = 1;
 constexpr UINT kTimerPeriod = 1;       // milliseconds
 constexpr UINT kTimerResolution = 0;   // the finest
 
-// Exit statuses of runs that could not start.
-constexpr int kExitNoDialog = 3;
-constexpr int kExitNoWindow = 4;
-constexpr int kExitNoDevice = 5;
-constexpr int kExitNoModel = 6;
-
-// A model the show cannot do without is missing: its box ("No 3ds File Found") has been
-// shown, and the run ends there with a failure status rather than drawing half a show.
-void EndRunOnMissingModel(const char*) {
-  if (DemoApp::clock != nullptr) DemoApp::clock->Stop();
-  ExitProcess(kExitNoModel);
-}
-
 template <class T>
 void DeleteScene(T*& scene) {
   delete scene;  // through the virtual destructor
@@ -48,6 +36,11 @@ void DeleteScene(T*& scene) {
 }
 
 }  // namespace
+
+void EndRunOnMissingModel(const char*) {
+  if (DemoApp::clock != nullptr) DemoApp::clock->Stop();
+  ExitProcess(StatusCode(ExitStatus::NoModel));
+}
 
 float DemoApp::currentTime = 0.0f;
 int DemoApp::width = 0;
@@ -66,7 +59,7 @@ MusicPlayer* DemoApp::music = new (std::nothrow) MusicPlayer;
 DemoClock* DemoApp::clock = new (std::nothrow) DemoClock;
 
 int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
-  if (device == nullptr || music == nullptr || clock == nullptr) return kExitNoDevice;
+  if (device == nullptr || music == nullptr || clock == nullptr) return StatusCode(ExitStatus::InternalError);
 
   // 1. The settings: from the setup dialog, or given on the command line.
   if (options.skipSetup) {
@@ -76,10 +69,10 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   } else {
     INT_PTR chosen = DialogBoxParamA(hInstance, MAKEINTRESOURCEA(kSetupDialog), nullptr,
                                      SetupDialogProc, 0);
-    if (chosen == 0) ExitProcess(0);  // the viewer cancelled: nothing was created
+    if (chosen == 0) ExitProcess(StatusCode(ExitStatus::Success));  // the viewer cancelled: nothing was created
     if (chosen != 1) {
       MessageBoxA(nullptr, "Could not show the setup dialog.", "ERROR", MB_OK | MB_ICONERROR);
-      return kExitNoDialog;
+      return StatusCode(ExitStatus::NoDialog);
     }
   }
 
@@ -87,13 +80,13 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   // rectangle arithmetic takes off again.
   int captionAllowance = fullscreen ? 0 : GetSystemMetrics(SM_CYCAPTION);
   if (!CreateMainWindow("Zel 16", width, height + captionAllowance, kBitsPerPixel, fullscreen != 0))
-    return kExitNoWindow;
+    return StatusCode(ExitStatus::NoWindow);
 
   // 4. The device. Without one the scenes would draw on nothing, so the run ends here.
   if (FAILED(device->Create(window, width, height, fullscreen != 0))) {
     MessageBoxA(nullptr, "Could not create the Direct3D device.", "ERROR", MB_OK | MB_ICONERROR);
     device->ReleaseDevice();
-    return kExitNoDevice;
+    return StatusCode(ExitStatus::NoDevice);
   }
 
   run_trace::Display(window, device->GetDevice());
@@ -151,5 +144,5 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   music = nullptr;
   delete device;
   device = nullptr;
-  return 0;
+  return StatusCode(ExitStatus::Success);
 }

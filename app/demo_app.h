@@ -55,5 +55,10 @@ class DemoApp {
 // The process-wide application object, created before the entry point runs.
 extern DemoApp* theApp;
 
+// The loader's handler for a model file that is missing or holds no model, in every run
+// that loads the show: its box ("No 3ds File Found") has been shown, and the run ends there
+// with ExitStatus::NoModel rather than drawing half a show.
+void EndRunOnMissingModel(const char* fileName);
+
 // The program's resources: the setup dialog (101) and its picture (115).
 void RegisterAppResources();

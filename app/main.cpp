@@ -1,18 +1,24 @@
 // zel16's entry point: reads the options, finds the data directory, registers the program's
 // resources and runs the show through WinMain.
 #include <windows.h>
+#include <zel_crt_interrupt.h>
 #include <zel_d3d9_ext.h>
 #include <zel_sound_ext.h>
 #include <zel_win32_ext.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 
 #include "app/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/exit_status.h"
 #include "app/frame_render.h"
 #include "app/program_folders.h"
 #include "app/screenshot.h"
@@ -82,9 +88,18 @@ void RememberStartingFolder() {
     SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
 }
 
+// Text for standard output: a failed write (a full disk, a closed pipe) is a failure too.
+int PrintToStdout(const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return StatusCode(ExitStatus::Success);
+  std::fprintf(stderr, "zel16: cannot write to standard output: %s\n", std::strerror(errno ? errno : EIO));
+  return StatusCode(ExitStatus::OutputFailed);
+}
+
 int ListAudioDevices() {
-  for (const std::string& name : ZelSound_ListOutputDevices()) std::printf("%s\n", name.c_str());
-  return 0;
+  std::string names;
+  for (const std::string& name : ZelSound_ListOutputDevices()) names += name + "\n";
+  return PrintToStdout(names);
 }
 
 // The viewing options go to the platform layers before any window, device or sound exists.
@@ -99,33 +114,41 @@ void ApplyViewingOptions(const CommandLine& line) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
-  if (theApp == nullptr) return 1;
+  if (theApp == nullptr) return StatusCode(ExitStatus::InternalError);
   int status = theApp->Run(instance, previous, commandLine, showCommand);
   delete theApp;
   theApp = nullptr;
   return status;
 }
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   CommandLine line;
   std::string out, err;
   switch (ParseCommandLine(argc, argv, line, out, err)) {
     case ParseOutcome::Exit:
-      std::fputs(out.c_str(), stdout);
-      return 0;
+      return PrintToStdout(out);
     case ParseOutcome::Error:
       std::fputs(err.c_str(), stderr);
-      return 2;
+      return StatusCode(ExitStatus::Usage);
     case ParseOutcome::Run:
       break;
   }
   if (line.listAudioDevices) return ListAudioDevices();
+  // The offline runs take Ctrl-C themselves, before any library can: a capture stops after
+  // its frame, a single frame (a minute's draw at 8192x8192) ends at once. The live show
+  // leaves it to the video layer, which closes the demo window.
+  constexpr int kInterrupted = StatusCode(ExitStatus::Interrupted);
+  if (!line.captureOut.empty()) zel::crt::CatchInterrupts(zel::crt::InterruptResponse::Note, kInterrupted, "");
+  if (line.frameGiven)
+    zel::crt::CatchInterrupts(zel::crt::InterruptResponse::EndProcess, kInterrupted, "zel16: interrupted\n");
   RememberStartingFolder();
   // Output files are named from where the program was started, before the data directory
   // may become the working directory.
   MakeAbsolute(line.captureOut);
   MakeAbsolute(line.framePath);
-  if (!ChooseDataDirectory(line.dataDir)) return 2;
+  if (!ChooseDataDirectory(line.dataDir)) return StatusCode(ExitStatus::Usage);
   if (!line.captureOut.empty()) {
     zel::win32::SetBatchMode(true);
     return capture::RunCapture(line);
@@ -138,4 +161,21 @@ int main(int argc, char** argv) {
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+// Nothing escapes to std::terminate: an exception that reaches the top is a message and
+// ExitStatus::InternalError.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("zel16: out of memory\n", stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zel16: internal error: %s\n", error.what());
+  } catch (...) {
+    std::fputs("zel16: internal error\n", stderr);
+  }
+  return StatusCode(ExitStatus::InternalError);
 }

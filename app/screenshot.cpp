@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/output_file.h"
 #include "gfxutil/surface.h"
 
 namespace {
@@ -47,8 +48,12 @@ bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
   std::string error;
   std::string path = ScreenshotName(seconds);
   if (!Folder().empty()) path = Folder() + "/" + path;
-  if (!SaveFrameAsPng(device, path, &error)) {
-    std::fprintf(stderr, "zel16: screenshot failed: %s\n", error.c_str());
+  // Written under a temporary name first: an earlier screenshot of the same moment stays
+  // whole until the new one is.
+  output::PendingFile file(path);
+  if (!file.Create(&error) || !SaveFrameAsPng(device, file.TempPath(), &error) ||
+      file.Place(true, &error) != output::Placement::Placed) {
+    std::fprintf(stderr, "zel16: screenshot failed: %s\n", file.InUserTerms(error).c_str());
     return false;
   }
   std::fprintf(stderr, "zel16: screenshot %s\n", path.c_str());

@@ -4,6 +4,8 @@
 // stepped over (so unhandled chunks are scanned through, not skipped by their length).
 #include "model3ds/loader3ds.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -43,6 +45,14 @@ constexpr char kCaption[] = "3ds";
 constexpr char kDefaultName[] = "Default Name";
 
 ModelFileMissingHandler gFileMissingHandler = nullptr;
+
+// Only a regular file that holds something can hold a model: a folder (which fopen on
+// Windows refuses), a device or a pipe (read without end, or waiting for a writer) and an
+// empty file all count as a file that could not be opened.
+bool HoldsData(const char *fileName) {
+  struct stat info;
+  return stat(fileName, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
 
 template <uint16_t... Ids>
 bool IsOneOf(uint16_t id) {
@@ -84,7 +94,7 @@ void Loader3ds::Show(const char *text) {
 }
 
 void Loader3ds::Read(const char *fileName) {
-  file = std::fopen(fileName, "rb");
+  file = HoldsData(fileName) ? std::fopen(fileName, "rb") : nullptr;
   if (file == nullptr) {
     fileMissing = true;
     Show("No 3ds File Found");

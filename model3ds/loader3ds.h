@@ -19,7 +19,8 @@ class ChunkStream;
 // Where the reader's messages go: MessageBoxA by default; null records them only.
 typedef int(WINAPI *MessageBoxFunction)(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
-// Called once after "No 3ds File Found" was shown, with the file name. The program installs
+// Called once after "No 3ds File Found" was shown (for a file that is missing or holds no
+// model: empty, a folder, a device), with the file name. The program installs
 // one that ends the process with a failure status; with none installed the loader just
 // returns with fileMissing set and objectCount 0.
 typedef void (*ModelFileMissingHandler)(const char *fileName);
@@ -32,7 +33,8 @@ class Loader3ds {
   Loader3ds();
   virtual ~Loader3ds();
 
-  // Opens fileName ("rb", path passed through), reads it, closes it.
+  // Opens fileName ("rb", path passed through), reads it, closes it. Anything but a regular
+  // file that holds at least a byte counts as missing.
   void Read(const char *fileName);
   // Reads an open stream from its start; the caller keeps and closes it.
   void ReadStream(FILE *stream);

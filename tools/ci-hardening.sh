@@ -38,7 +38,7 @@ sanitize() {
 seed_corpora() {
   local dir=$1 data=$2
   rm -rf "$dir"
-  mkdir -p "$dir"/{loader3ds_fuzz,image_fuzz,shader_asm_fuzz,shader_bytecode_fuzz,shader_preprocess_fuzz,mp3_source_fuzz}
+  mkdir -p "$dir"/{loader3ds_fuzz,image_fuzz,shader_asm_fuzz,shader_bytecode_fuzz,shader_preprocess_fuzz,mp3_source_fuzz,command_line_fuzz}
   cp "$data"/3DFiles/*.3ds "$dir/loader3ds_fuzz/"
   cp "$data"/Textures/*.jpg "$data"/Textures/*.bmp "$dir/image_fuzz/"
   cp tests/shader/golden/*.vsh "$data/Other/ref.vsh" "$dir/shader_asm_fuzz/"
@@ -56,13 +56,19 @@ seed_corpora() {
   # The soundtrack's decoder: a rate/seek byte, then the first 16 KiB of the generated MP3.
   { printf '\000'; head -c 16384 "$data/Music/sm.mp3"; } >"$dir/mp3_source_fuzz/start.mp3"
   { printf '\005'; head -c 4096 "$data/Music/sm.mp3"; } >"$dir/mp3_source_fuzz/seek.mp3"
+  # zel16's options, one argument per zero-separated field.
+  printf '%s\0' --capture out.mp4 --fps 60000/1001 --size 641x481 --from 5.9 --to 179 \
+    >"$dir/command_line_fuzz/capture"
+  printf '%s\0' --frame 15 --out f.png --size 8192x8192 >"$dir/command_line_fuzz/frame"
+  printf '%s\0' --no-setup --window=800x600 --start 19.5 --fixed-step 16 --loop >"$dir/command_line_fuzz/show"
 }
 
 fuzz() {
   step_start "fuzz targets, ${fuzz_seconds} s each"
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DZEL16_FUZZ=ON \
     -DZEL16_TESTS=OFF -DZEL16_BENCH=OFF >/dev/null
-  local targets=(loader3ds_fuzz image_fuzz shader_asm_fuzz shader_bytecode_fuzz shader_preprocess_fuzz mp3_source_fuzz)
+  local targets=(loader3ds_fuzz image_fuzz shader_asm_fuzz shader_bytecode_fuzz shader_preprocess_fuzz mp3_source_fuzz
+                 command_line_fuzz)
   ninja -C build-fuzz -j"$jobs" "${targets[@]}"
   # The seeds come from the ordinary build's generated Data/ when there is one.
   local data=${DATA_DIR:-build/Data}

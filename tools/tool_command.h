@@ -7,6 +7,7 @@
 // return the process exit status (0 success, 1 failure, 2 bad usage).
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace zel::tool {
@@ -25,7 +26,15 @@ bool RegisterCommand(const char* name, const char* summary, CommandFunction run)
 // Sorted by name.
 std::vector<Command> Commands();
 
+// Why a command must not read `path`: something other than a regular file is there (a
+// device, a pipe or a folder would make it wait for input or read without end), or a file of
+// more than `maxBytes`. Empty when it may, and when nothing is there (the command's own open
+// then reports that as it always does).
+std::string InputFileProblem(const char* path, unsigned long long maxBytes);
+
 // Runs the command named argv[1]; usage and the list for --help, no command or an unknown one.
+// A failed write to standard output makes it fail (1), and so does an exception, which never
+// goes further.
 int Dispatch(int argc, char** argv);
 
 }  // namespace zel::tool

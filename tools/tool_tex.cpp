@@ -17,6 +17,7 @@
 namespace {
 
 constexpr unsigned kDefaultMaxSize = 4096;
+constexpr unsigned long long kMaxImageFileBytes = 1ull << 30;  // as texture loading reads at most
 
 std::string JsonString(const char *text) {
   std::string out = "\"";
@@ -44,6 +45,11 @@ struct TexReport {
 
 TexReport Describe(const char *path, unsigned maxSize) {
   TexReport report;
+  report.message = zel::tool::InputFileProblem(path, kMaxImageFileBytes);
+  if (!report.message.empty()) {
+    report.hr = gfxutil::kInvalidData;
+    return report;
+  }
   std::vector<BYTE> file;
   gfxutil::DecodeResult r = gfxutil::ReadWholeFile(path, &file);
   gfxutil::Image image;

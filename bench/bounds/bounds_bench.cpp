@@ -203,7 +203,7 @@ bool RunCase(const Options &options, const SceneCase &scene, const Size &size) {
 bool ScanTitle(const Size &size) {
   capture::OfflineShow ours;
   std::string error;
-  int status = 0;
+  ExitStatus status = ExitStatus::Success;
   if (!ours.Open(size.width, size.height, &error, &status)) {
     std::fprintf(stderr, "bench_bounds: %s\n", error.c_str());
     return false;

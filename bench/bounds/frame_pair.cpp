@@ -20,7 +20,7 @@ FramePair::~FramePair() {
 }
 
 bool FramePair::Open(int width, int height, std::unique_ptr<Replica> replica, Target target, std::string *error) {
-  int status = 0;
+  ExitStatus status = ExitStatus::Success;
   if (!ours_.Open(width, height, error, &status)) return false;
   oursWindow_ = SDL_GL_GetCurrentWindow();
   oursContext_ = SDL_GL_GetCurrentContext();

@@ -116,7 +116,7 @@ void Report(const Size& size, double loadSeconds, const std::vector<std::vector<
 bool RunSize(const Size& size, int every) {
   capture::OfflineShow run;
   std::string error;
-  int status = 0;
+  ExitStatus status = ExitStatus::Success;
   if (!run.Open(size.width, size.height, &error, &status)) {
     std::fprintf(stderr, "bench_show: %s\n", error.c_str());
     return false;

@@ -1,16 +1,28 @@
 #include <zel_child_process.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace zel::crt {
+namespace {
+
+constexpr int kPollMs = 50;        // between stop requests while the program takes nothing
+constexpr int kWaitStepMs = 10;    // between looks at whether the program has ended
+constexpr off_t kErrorTail = 65536;  // bytes of its standard error kept for ErrorOutput
+
+}  // namespace
 
 std::string FindOnPath(const std::string& program) {
   if (program.empty() || program.find('/') != std::string::npos) return {};
@@ -33,7 +45,10 @@ std::string FindOnPath(const std::string& program) {
   return {};
 }
 
-ChildProcess::~ChildProcess() { Finish(); }
+ChildProcess::~ChildProcess() {
+  Finish();
+  if (errors_ >= 0) close(errors_);
+}
 
 bool ChildProcess::Start(const std::vector<std::string>& args, std::string* error) {
   if (args.empty() || pid_ != -1) {
@@ -49,6 +64,8 @@ bool ChildProcess::Start(const std::vector<std::string>& args, std::string* erro
   }
   // Our end must not leak into the child: its copy would keep the pipe open forever.
   fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+  // Its messages go to a file of their own, so that they never cut into a line of ours.
+  if (errors_ < 0) errors_ = memfd_create("zel16-child-errors", MFD_CLOEXEC);
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -65,40 +82,72 @@ bool ChildProcess::Start(const std::vector<std::string>& args, std::string* erro
     setpgid(0, 0);
     dup2(fds[0], STDIN_FILENO);
     close(fds[0]);
+    if (errors_ >= 0) dup2(errors_, STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);  // only async-signal-safe calls after fork
   }
   setpgid(pid, pid);  // also here, so that no signal can reach it before the child runs
   close(fds[0]);
+  // Non-blocking, so that a program that stops reading cannot hold a write for ever.
+  fcntl(fds[1], F_SETFL, fcntl(fds[1], F_GETFL) | O_NONBLOCK);
   pid_ = pid;
   input_ = fds[1];
   return true;
 }
 
-bool ChildProcess::Write(const void* data, size_t bytes) {
+bool ChildProcess::Write(const void* data, size_t bytes, const StopRequest& stop) {
   const char* p = static_cast<const char*>(data);
   while (bytes > 0 && input_ >= 0) {
     const ssize_t n = write(input_, p, bytes);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    bytes -= static_cast<size_t>(n);
+    if (n > 0) {
+      p += n;
+      bytes -= static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+    pollfd ready{input_, POLLOUT, 0};
+    if (poll(&ready, 1, kPollMs) == 0 && stop && stop()) return false;
   }
   return bytes == 0;
 }
 
-int ChildProcess::Finish() {
+int ChildProcess::Finish(const StopRequest& stop) {
   if (input_ >= 0) close(input_);
   input_ = -1;
   if (pid_ < 0) return -1;
   int status = 0;
-  pid_t done;
-  do {
-    done = waitpid(pid_, &status, 0);
-  } while (done < 0 && errno == EINTR);
+  int graceLeftMs = -1;  // counting down once a stop was asked for
+  for (;;) {
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) break;
+    if (done < 0 && errno != EINTR) {
+      pid_ = -1;
+      return -1;
+    }
+    if (graceLeftMs < 0 && stop && stop()) graceLeftMs = kStopGraceMs;
+    if (graceLeftMs == 0) {
+      kill(-pid_, SIGKILL);  // its whole group: a script's children too
+      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+      pid_ = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWaitStepMs));
+    if (graceLeftMs > 0) graceLeftMs = std::max(0, graceLeftMs - kWaitStepMs);
+  }
   pid_ = -1;
-  if (done < 0 || !WIFEXITED(status)) return -1;
+  if (!WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+std::string ChildProcess::ErrorOutput() const {
+  struct stat info;
+  if (errors_ < 0 || fstat(errors_, &info) != 0 || info.st_size <= 0) return {};
+  const off_t from = std::max<off_t>(0, info.st_size - kErrorTail);
+  std::string text(static_cast<size_t>(info.st_size - from), '\0');
+  const ssize_t got = pread(errors_, text.data(), text.size(), from);
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
 }
 
 }  // namespace zel::crt

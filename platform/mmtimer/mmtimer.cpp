@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "platform/mmtimer/timer_schedule.h"
@@ -67,7 +68,12 @@ class Registry {
     if (nextId_ == 0) nextId_ = 1;  // 0 is the failure value of timeSetEvent
     timer->id = id;
     timers_[id] = timer;
-    timer->thread = std::thread(RunTimer, timer, Clock::now());
+    try {
+      timer->thread = std::thread(RunTimer, timer, Clock::now());
+    } catch (const std::system_error&) {  // no thread to be had: the API's failure value
+      timers_.erase(id);
+      return 0;
+    }
     return id;
   }
 

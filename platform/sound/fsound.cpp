@@ -105,11 +105,15 @@ void SDLCALL AudioCallback(void* userdata, Uint8* bytes, int length) {
   int16_t* out = reinterpret_cast<int16_t*>(bytes);
   size_t frames = static_cast<size_t>(length) / 4;
   const size_t chunk = o.mixed.size() / 2;
-  while (frames > 0) {
-    const size_t n = std::min(frames, chunk);
-    MixFrames(o, out, n);
-    out += n * 2;
-    frames -= n;
+  try {
+    while (frames > 0) {
+      const size_t n = std::min(frames, chunk);
+      MixFrames(o, out, n);
+      out += n * 2;
+      frames -= n;
+    }
+  } catch (...) {  // out of memory in a decoder: silence, as an exception cannot cross SDL's thread
+    std::fill(out, out + frames * 2, int16_t{0});
   }
 }
 

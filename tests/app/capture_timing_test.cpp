@@ -182,6 +182,18 @@ TEST(CaptureAudio, InterruptedTrackIsCutToItsFrames) {
   EXPECT_NE(error.find(path), std::string::npos) << error;
 }
 
+TEST(CaptureAudio, TrackStopsWithTheFramesAndNeverOutlastsTheShow) {
+  // At 30 per second the track ends with the last frame: 60 frames are 2 s.
+  EXPECT_EQ(capture::TrackEnd(60, capture::FrameRate(30)), 88200);
+  // The live show ends on tick 178,701, whatever a frame's length: at one frame per 1000 s
+  // the one frame of the show would otherwise bring 1000 s of sound (176 MB of WAV).
+  const int64_t showEnd = (2 * 178701ll * 44100 + 1000) / 2000;
+  EXPECT_EQ(capture::TrackEnd(1, capture::FrameRate(1, 1000)), showEnd);
+  EXPECT_EQ(capture::TrackEnd(1, capture::FrameRate(1, 1000000)), showEnd);
+  EXPECT_EQ(capture::TrackEnd(5371, capture::FrameRate(30)), showEnd);  // the end of frame 5370 is 179.03 s
+  EXPECT_EQ(capture::FirstTickPast(179.0f), 178701u);
+}
+
 TEST(CaptureAudio, UnwritableTrackFails) {
   std::string warning, error;
   EXPECT_FALSE(capture::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 44100, &warning, &error));

@@ -47,8 +47,10 @@ run_case f12-screenshot 1280x1024 "shots='$shots'"'
   for shot in zel16-*.png; do
     echo "$shot"
     [[ "$shot" == $shots ]]
+    [[ "$shot" =~ ^zel16-[0-9]{3}\.[0-9]{3}s\.png$ ]]
     [ "$(png_size "$shot")" = 320x240 ]
-  done'
+  done
+  ! ls -A | grep -q zel16-part  # written under a temporary name, then renamed'
 
 # --borderless: a mode the screen lacks needs no mode change; the window covers the screen
 # and the show keeps its own resolution (the screenshot is of the back buffer).

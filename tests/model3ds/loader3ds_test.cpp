@@ -3,6 +3,8 @@
 #include "model3ds/loader3ds.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -394,6 +396,36 @@ TEST(Loader3ds, MissingFileIsReportedAndHandled) {
   EXPECT_EQ(Texts(), std::vector<std::string>{"No 3ds File Found"});
   EXPECT_EQ(gShown[0].caption, "3ds");
   EXPECT_EQ(handledName, path);
+}
+
+TEST(Loader3ds, AnythingButAFileWithDataCountsAsMissing) {
+  // A folder (which fopen on Windows refuses), an empty file, a device that never ends and
+  // a pipe that waits for a writer: each is "No 3ds File Found", with the handler called.
+  const std::string folder = testing::TempDir() + "/model_folder.3ds";
+  const std::string empty = testing::TempDir() + "/empty.3ds";
+  const std::string pipe = testing::TempDir() + "/pipe.3ds";
+  std::remove(folder.c_str());
+  std::remove(pipe.c_str());
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  std::fclose(std::fopen(empty.c_str(), "wb"));
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  static int handled;
+  handled = 0;
+  SetModelFileMissingHandler([](const char *) { ++handled; });
+  for (const std::string &path : {folder, empty, std::string("/dev/zero"), pipe}) {
+    gShown.clear();
+    auto loader = std::make_unique<Loader3ds>();
+    loader->messageBox = &RecordBox;
+    loader->Read(path.c_str());
+    EXPECT_TRUE(loader->fileMissing) << path;
+    EXPECT_EQ(loader->objectCount, 0) << path;
+    EXPECT_EQ(Texts(), std::vector<std::string>{"No 3ds File Found"}) << path;
+  }
+  SetModelFileMissingHandler(nullptr);
+  EXPECT_EQ(handled, 4);
+  rmdir(folder.c_str());
+  std::remove(empty.c_str());
+  std::remove(pipe.c_str());
 }
 
 TEST(Loader3ds, ReadOpensTheNamedFile) {
