@@ -17,7 +17,7 @@ bool g_vsyncDisabled = false;
 
 class Direct3D9 final : public ComObject<IDirect3D9> {
  public:
-  Direct3D9() : videoUp_(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+  Direct3D9() : videoUp_(zel::wsi::StartVideo()) {}
   ~Direct3D9() override {
     if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }

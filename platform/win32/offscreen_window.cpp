@@ -25,7 +25,7 @@ class OffscreenWindow final : public WindowObject {
 
 HWND CreateOffscreenWindow(int width, int height) {
   if (width <= 0 || height <= 0) return nullptr;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (!zel::wsi::StartVideo()) {
     std::fprintf(stderr, "zel16: cannot start the video system: %s\n", SDL_GetError());
     return nullptr;
   }

@@ -70,29 +70,11 @@ int ChosenDisplay() {
   return 0;
 }
 
-// Leaves out of the video drivers SDL tries those that cannot reach a display here: Wayland
-// when no Wayland session can exist (no XDG_RUNTIME_DIR and no absolute WAYLAND_DISPLAY),
-// where trying it only prints libwayland's complaint before our own "no display" message.
-// An SDL_VIDEODRIVER in the environment still decides.
-static void SkipUnreachableVideoDrivers() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((runtime != nullptr && *runtime != '\0') || (wayland != nullptr && wayland[0] == '/')) return;
-  std::string drivers;  // SDL's own order, less Wayland
-  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
-    const char* name = SDL_GetVideoDriver(i);
-    if (name == nullptr || std::strcmp(name, "wayland") == 0) continue;
-    drivers += (drivers.empty() ? "" : ",") + std::string(name);
-  }
-  // At normal priority, which an SDL_VIDEODRIVER in the environment overrides.
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
-}
 
 bool EnsureSdlVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  SkipUnreachableVideoDrivers();
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (!zel::wsi::StartVideo()) {
     std::fprintf(stderr, "zel16: cannot start the video system: %s\n", SDL_GetError());
     return false;
   }

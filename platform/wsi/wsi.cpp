@@ -3,7 +3,10 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 namespace zel::wsi {
@@ -18,7 +21,27 @@ std::unordered_map<HWND, SDL_Window*>& Windows() {
   return windows;
 }
 
+// SDL's own order of video drivers, less Wayland, where no Wayland session can exist.
+void SkipUnreachableVideoDrivers() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((runtime != nullptr && *runtime != '\0') || (wayland != nullptr && wayland[0] == '/')) return;
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    if (name == nullptr || std::strcmp(name, "wayland") == 0) continue;
+    drivers += (drivers.empty() ? "" : ",") + std::string(name);
+  }
+  // At normal priority, which an SDL_VIDEODRIVER in the environment overrides.
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
 }  // namespace
+
+bool StartVideo() {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) SkipUnreachableVideoDrivers();
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 void SetGlAttributes() {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);

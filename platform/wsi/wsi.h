@@ -11,6 +11,13 @@ struct SDL_Window;
 
 namespace zel::wsi {
 
+// Starts SDL's video system (one more user of it; SDL_QuitSubSystem gives one back). Where no
+// Wayland session can exist (no XDG_RUNTIME_DIR and no absolute WAYLAND_DISPLAY), SDL is not
+// let try its Wayland driver, whose only result there is libwayland's complaint on standard
+// error ahead of our own "no display" message; an SDL_VIDEODRIVER in the environment decides
+// over that. False when video cannot start (SDL_GetError says why).
+bool StartVideo();
+
 // Sets SDL's OpenGL attributes for the windows and contexts made after it: a 3.3 core
 // context, 8-bit red, green and blue without alpha, 24-bit depth, 8-bit stencil, double
 // buffered. Under X a window's pixel format is fixed when it is made, so every window that a
