@@ -10,7 +10,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/capture_timing.h"
+#include "app/offline/capture_sink.h"
+#include "app/offline/capture_timing.h"
+#include "gfxutil/image_png.h"
 
 namespace {
 
@@ -126,8 +128,8 @@ const std::vector<Option>& Options() {
        }},
       {"--fps", "N[/D]", "with --capture: N (or N/D, as 60000/1001) frames per second of demo time",
        [](CommandLine& c, const std::string& v) {
-         capture::FrameRate rate;
-         if (!capture::ParseFrameRate(v, &rate, &ValueReason())) return false;
+         zel::app::offline::FrameRate rate;
+         if (!zel::app::offline::ParseFrameRate(v, &rate, &ValueReason())) return false;
          c.captureFpsNum = rate.num;
          c.captureFpsDen = rate.den;
          return true;
@@ -141,6 +143,13 @@ const std::vector<Option>& Options() {
        [](CommandLine& c, const std::string& v) {
          c.captureRangeGiven = true;
          return ParseSeconds(v, c.captureTo);
+       }},
+      {"--png-level", "N", "with --capture to a directory: PNG compression 0-9 (default 1: fastest)",
+       [](CommandLine& c, const std::string& v) {
+         long long level = 0;
+         if (!ParseInt(v, level) || level < gfxutil::kPngLevelMin || level > gfxutil::kPngLevelMax) return false;
+         c.capturePngLevel = static_cast<int>(level);
+         return true;
        }},
       {"--no-vsync", nullptr, "present each frame at once instead of at the display's refresh",
        [](CommandLine& c, const std::string&) { return c.noVsync = true; }},
@@ -183,12 +192,15 @@ std::string CheckCombination(const CommandLine& c) {
   if (c.captureOut.empty()) {
     if (!c.frameGiven && c.frameSizeGiven) return "--size needs --frame or --capture";
     if (c.captureFpsNum != 0 || c.captureRangeGiven) return "--fps, --from and --to need --capture OUT";
+    if (c.capturePngLevel >= 0) return "--png-level needs --capture OUT";
     return {};
   }
   if (c.frameGiven) return "--frame and --capture do not go together";
   if (c.captureFpsNum == 0) return "--capture needs --fps N";
   if (c.noSetup) return "--capture renders without a window: leave out --no-setup";
   if (c.captureFrom > c.captureTo) return "--from must not be after --to";
+  if (c.capturePngLevel >= 0 && zel::app::offline::IsVideoOutput(c.captureOut))
+    return "--png-level is for PNG frames: capture to a directory";
   return {};
 }
 

@@ -43,6 +43,9 @@ struct CommandLine {
   double captureFrom = 0.0;         // demo time of the first frame, seconds
   double captureTo = 179.0;         // demo time after which no frame is taken, seconds
   bool captureRangeGiven = false;
+  // zlib level of a capture's PNG frames, 0 (stored) to 9 (smallest); -1: the capture's
+  // fast default.
+  int capturePngLevel = -1;
   // Viewing: none of these changes what the show draws or plays.
   bool noVsync = false;          // present frames at once, not at the display's refresh
   bool mute = false;             // open no audio device; the show runs silent

@@ -9,7 +9,7 @@
 #include "app/demo_clock.h"
 #include "app/exit_status.h"
 #include "app/run_trace.h"
-#include "app/show_restart.h"
+#include "app/offline/show_restart.h"
 #include "app/show_schedule.h"
 #include "audio/music_player.h"
 #include "model3ds/loader3ds.h"
@@ -129,7 +129,7 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   };
   // With --loop the end of the show starts it again; Escape and a closed window still end it.
   while (show::RunMainLoop(msg, readTime, frame) == show::LoopEnd::TimeUp && options.loop)
-    RestartShow(*clock, options.fixedStep == 0, music, MusicSource{kMusicFile, kStreamMode});
+    zel::app::offline::RestartShow(*clock, options.fixedStep == 0, music, zel::app::offline::MusicSource{kMusicFile, kStreamMode});
 
   // 9. Teardown. The timer is stopped first: its thread must not outlive the program.
   clock->Stop();

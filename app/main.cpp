@@ -15,13 +15,13 @@
 #include <string>
 #include <system_error>
 
-#include "app/capture.h"
+#include "app/offline/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "app/exit_status.h"
-#include "app/frame_render.h"
+#include "app/offline/frame_render.h"
 #include "app/program_folders.h"
-#include "app/screenshot.h"
+#include "app/offline/screenshot.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ void RememberStartingFolder() {
   char folder[MAX_PATH * 4];
   DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
   if (length > 0 && length < sizeof folder)
-    SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
+    zel::app::offline::SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
 }
 
 // Text for standard output: a failed write (a full disk, a closed pipe) is a failure too.
@@ -151,13 +151,13 @@ int Run(int argc, char** argv) {
   if (!ChooseDataDirectory(line.dataDir)) return StatusCode(ExitStatus::Usage);
   if (!line.captureOut.empty()) {
     zel::win32::SetBatchMode(true);
-    return capture::RunCapture(line);
+    return zel::app::offline::RunCapture(line);
   }
   // A single frame is as non-interactive as a capture: a message box would wait for nobody.
   zel::win32::SetBatchMode(line.batch || line.frameGiven);
   ApplyViewingOptions(line);
   RegisterAppResources();
-  if (line.frameGiven) return RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
+  if (line.frameGiven) return zel::app::offline::RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);

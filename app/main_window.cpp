@@ -3,7 +3,7 @@
 // and turns a close request into the quit message.
 #include "app/demo_app.h"
 
-#include "app/screenshot.h"
+#include "app/offline/screenshot.h"
 #include "render/render_device.h"
 
 namespace {
@@ -91,7 +91,7 @@ LRESULT DemoApp::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_KEYDOWN:
       // F12: the frame on screen to a PNG, once per press (not on auto-repeat).
-      if (wParam == VK_F12 && !keys[VK_F12] && device != nullptr) TakeScreenshot(device->GetDevice(), currentTime);
+      if (wParam == VK_F12 && !keys[VK_F12] && device != nullptr) zel::app::offline::TakeScreenshot(device->GetDevice(), currentTime);
       if (wParam < sizeof keys) keys[wParam] = 1;  // auto-repeat keeps it at 1
       return 0;
     case WM_KEYUP:

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_audio.h"
-#include "app/capture_timing.h"
+#include "app/offline/capture_audio.h"
+#include "app/offline/capture_timing.h"
 #include "app/command_line.h"
 #include "app/output_file.h"
 
@@ -28,10 +28,10 @@ void CheckSize(int width, int height) { Check(width >= 1 && height >= 1 && width
 void CheckCapture(const CommandLine& line) {
   Check(line.captureFpsNum >= 1 && line.captureFpsDen >= 1 && line.captureFpsNum <= 1000u * line.captureFpsDen);
   Check(line.captureFrom <= line.captureTo);
-  const capture::FrameRate rate(line.captureFpsNum, line.captureFpsDen);
+  const zel::app::offline::FrameRate rate(line.captureFpsNum, line.captureFpsDen);
   const double to = line.captureTo < kLastCaptureTime ? line.captureTo : kLastCaptureTime;
-  const capture::FrameRange range = capture::FramesBetween(line.captureFrom, to, rate);
-  if (!range.empty) Check(capture::TrackEnd(range.last + 1, rate) <= kShowEndSample);
+  const zel::app::offline::FrameRange range = zel::app::offline::FramesBetween(line.captureFrom, to, rate);
+  if (!range.empty) Check(zel::app::offline::TrackEnd(range.last + 1, rate) <= kShowEndSample);
 }
 
 }  // namespace

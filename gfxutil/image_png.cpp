@@ -28,6 +28,24 @@ void PackRow(const uint8_t *src, const PngRows &rows, uint8_t *out) {
   }
 }
 
+int FilterMask(PngFilters filters) {
+  switch (filters) {
+    case PngFilters::None: return PNG_FILTER_NONE;
+    case PngFilters::Sub: return PNG_FILTER_SUB;
+    case PngFilters::Up: return PNG_FILTER_UP;
+    case PngFilters::Paeth: return PNG_FILTER_PAETH;
+    case PngFilters::Adaptive: break;
+  }
+  return PNG_ALL_FILTERS;
+}
+
+void SetCompression(png_structp png, const PngCompression &compression) {
+  if (compression.level >= kPngLevelMin && compression.level <= kPngLevelMax)
+    png_set_compression_level(png, compression.level);
+  if (compression.filters != PngFilters::Adaptive)
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, FilterMask(compression.filters));
+}
+
 }  // namespace
 
 bool WritePngFile(const std::string &path, const PngRows &rows, std::string *error) {
@@ -55,6 +73,7 @@ bool WritePngFile(const std::string &path, const PngRows &rows, std::string *err
     return false;
   }
   png_init_io(png, file.get());
+  SetCompression(png, rows.compression);
   png_set_IHDR(png, info, rows.width, rows.height, 8, rows.keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);

@@ -14,12 +14,26 @@ namespace gfxutil {
 
 enum class PixelOrder { Rgba, Bgra };  // byte order of each 4-byte pixel
 
+// Which of PNG's row filters the writer tries: all of them, chosen per row by libpng's
+// heuristic (smallest files, slowest), or one fixed filter (Sub: the cheap one that still
+// helps the show's smooth gradients most).
+enum class PngFilters { Adaptive, None, Sub, Up, Paeth };
+
+// zlib's effort: 0 stores, 1 is the fastest that compresses, 9 the smallest; -1 libpng's
+// default (6).
+struct PngCompression {
+  int level = -1;
+  PngFilters filters = PngFilters::Adaptive;
+};
+constexpr int kPngLevelMin = 0, kPngLevelMax = 9;
+
 struct PngRows {
   const uint8_t *first = nullptr;  // the top row
   size_t pitch = 0;                // bytes from one row to the next
   UINT width = 0, height = 0;      // pixels
   PixelOrder order = PixelOrder::Rgba;
   bool keepAlpha = false;  // RGBA file; otherwise RGB, the fourth byte dropped
+  PngCompression compression;
 };
 
 bool WritePngFile(const std::string &path, const PngRows &rows, std::string *error);

@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_show.h"
+#include "app/offline/show_rig.h"
 #include "app/show_schedule.h"
 #include "bench/bounds/frame_pair.h"
 #include "bench/d3d9/gl_call_counter.h"
@@ -201,10 +201,10 @@ bool RunCase(const Options &options, const SceneCase &scene, const Size &size) {
 
 // The device alone over the title window: the costliest frames by CPU time.
 bool ScanTitle(const Size &size) {
-  capture::OfflineShow ours;
+  zel::app::offline::ShowRig ours;
   std::string error;
   ExitStatus status = ExitStatus::Success;
-  if (!ours.Open(size.width, size.height, &error, &status)) {
+  if (!ours.Open(size.width, size.height, zel::app::offline::Presenting::Yes, &error, &status)) {
     std::fprintf(stderr, "bench_bounds: %s\n", error.c_str());
     return false;
   }

@@ -21,7 +21,7 @@ FramePair::~FramePair() {
 
 bool FramePair::Open(int width, int height, std::unique_ptr<Replica> replica, Target target, std::string *error) {
   ExitStatus status = ExitStatus::Success;
-  if (!ours_.Open(width, height, error, &status)) return false;
+  if (!ours_.Open(width, height, zel::app::offline::Presenting::Yes, error, &status)) return false;
   oursWindow_ = SDL_GL_GetCurrentWindow();
   oursContext_ = SDL_GL_GetCurrentContext();
   if (!frame_.Open(width, height, target, error)) return false;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_show.h"
+#include "app/offline/show_rig.h"
 #include "bench/bounds/raw_scenes.h"
 
 namespace raw {
@@ -39,7 +39,7 @@ class FramePair {
  private:
   void MakeOursCurrent() const;
 
-  capture::OfflineShow ours_;
+  zel::app::offline::ShowRig ours_;
   SDL_Window *oursWindow_ = nullptr;
   SDL_GLContext oursContext_ = nullptr;
   Frame frame_;

@@ -21,14 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_show.h"
-#include "app/capture_timing.h"
+#include "app/offline/show_rig.h"
+#include "app/offline/capture_timing.h"
 #include "app/show_schedule.h"
 #include "bench/show/gl_time.h"
 #include "render/render_device.h"
-#include "scenes/opening_scene.h"
-#include "scenes/sky_scene.h"
-#include "scenes/title_scene.h"
 
 namespace {
 
@@ -78,12 +75,10 @@ double Percentile(std::vector<double> values, double p) {
   return values[std::min(i, values.size() - 1)];
 }
 
-Sample RenderOne(capture::OfflineShow& run, TimedDevice& device, float t) {
+Sample RenderOne(zel::app::offline::ShowRig& run, TimedDevice& device, float t) {
   const show_bench::GlTotals before = show_bench::GlTimingTotals();
   const double wall0 = show_bench::NowSeconds(), cpu0 = show_bench::ProcessCpuSeconds();
-  const BYTE keys[256] = {};
-  capture::SilentMusic music;
-  show::ShowFrame(t, keys, device, music, run.Title(), run.Sky(), run.Opening());
+  run.DrawThrough(device, t);
   const double wall = show_bench::NowSeconds() - wall0;
   const double cpu = show_bench::ProcessCpuSeconds() - cpu0;
   const show_bench::GlTotals after = show_bench::GlTimingTotals();
@@ -114,18 +109,18 @@ void Report(const Size& size, double loadSeconds, const std::vector<std::vector<
 }
 
 bool RunSize(const Size& size, int every) {
-  capture::OfflineShow run;
+  zel::app::offline::ShowRig run;
   std::string error;
   ExitStatus status = ExitStatus::Success;
-  if (!run.Open(size.width, size.height, &error, &status)) {
+  if (!run.Open(size.width, size.height, zel::app::offline::Presenting::Yes, &error, &status)) {
     std::fprintf(stderr, "bench_show: %s\n", error.c_str());
     return false;
   }
   show_bench::InstallGlTiming();
-  TimedDevice device{run.Device()};
+  TimedDevice device{run.Renderer()};
   std::vector<std::vector<Sample>> scenes(4);
-  capture::FrameClock clock(kFps);
-  const capture::FrameRange all = capture::FramesBetween(0.0, show::kShowEnd, kFps);
+  zel::app::offline::FrameClock clock(kFps);
+  const zel::app::offline::FrameRange all = zel::app::offline::FramesBetween(0.0, show::kShowEnd, kFps);
   for (uint64_t k = all.first; k <= all.last; k += static_cast<uint64_t>(every)) {
     const float t = clock.TimeOf(k);
     if (t > show::kShowEnd) break;

@@ -210,6 +210,30 @@ TEST_F(CaptureRunTest, DirectoryGetsNumberedFramesAndTheSoundtrack) {
   EXPECT_GT(Peak(wav, 264644, 264644 + 441), 100) << "silence in the first 10 ms of the music";
 }
 
+// The frames a capture writes (read back while the next ones draw, encoded on other threads,
+// renamed in order) are the pixels --frame draws at the same moments: seven frames of the
+// title, more than are ever in flight, at the fast and at the smallest PNG level. (Within
+// the sky's words the two differ by design: each frame shakes the words with the next draws
+// of the shared rand sequence, so a frame depends on how many were drawn before it.)
+TEST_F(CaptureRunTest, FramesAreBitForBitTheFramesOfFrameOption) {
+  for (const char* level : {"", " --png-level 9"}) {
+    const std::string folder = std::string("frames") + (*level ? "9" : "");
+    Outcome run = Zel16("--capture " + folder + " --fps 2 --size 160x120 --from 13 --to 16" + level);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (int k = 26; k <= 32; ++k) {  // 13.0 s to 16.0 s
+      const std::string seconds = std::to_string(k / 2) + (k % 2 ? ".5" : ".0");
+      const std::string single = "single_" + std::to_string(k) + ".png";
+      Outcome frame = Zel16("--frame " + seconds + " --size 160x120 --out " + single);
+      ASSERT_EQ(frame.status, 0) << frame.err;
+      char name[32];
+      std::snprintf(name, sizeof name, "frame_%06d.png", k);
+      const Image captured = ReadPng(work / folder / name), drawn = ReadPng(work / single);
+      ASSERT_EQ(captured.rgba.size(), 160u * 120 * 4) << name;
+      EXPECT_TRUE(captured.rgba == drawn.rgba) << name << level << " differs from --frame " << seconds;
+    }
+  }
+}
+
 TEST_F(CaptureRunTest, VideoHasTheCapturedDurationAndBothStreams) {
   Outcome run = Zel16("--capture 'a show.mp4' --fps 10 --size 161x121 --from 5.9 --to 6.4");
   ASSERT_EQ(run.status, 0) << run.err;

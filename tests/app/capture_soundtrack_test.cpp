@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_audio.h"
+#include "app/offline/capture_audio.h"
 #include "data/music.h"
 
 namespace {
@@ -80,7 +80,7 @@ TEST(CaptureSoundtrack, TrackStartsTheMusicOnTick6001) {
                             ("zel16_capture_music_" + std::to_string(getpid()) + ".wav")).string();
   constexpr int64_t kFirst = 264000, kEnd = 270000;  // sample frames of demo time
   std::string warning, error;
-  ASSERT_TRUE(capture::WriteSoundtrack(path, kMusic, kFirst, kEnd, &warning, &error)) << error;
+  ASSERT_TRUE(zel::app::offline::WriteSoundtrack(path, kMusic, kFirst, kEnd, &warning, &error)) << error;
   EXPECT_EQ(warning, "");
   std::ifstream in(path, std::ios::binary);
   const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};

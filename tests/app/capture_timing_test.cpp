@@ -10,17 +10,17 @@
 #include <iterator>
 #include <vector>
 
-#include "app/capture_audio.h"
-#include "app/capture_progress.h"
-#include "app/capture_sink.h"
-#include "app/capture_timing.h"
-#include "app/capture_wav.h"
+#include "app/offline/capture_audio.h"
+#include "app/offline/capture_progress.h"
+#include "app/offline/capture_sink.h"
+#include "app/offline/capture_timing.h"
+#include "app/offline/capture_wav.h"
 #include "app/command_line.h"
 
 namespace {
 
-using capture::FramesBetween;
-using capture::FrameTicks;
+using zel::app::offline::FramesBetween;
+using zel::app::offline::FrameTicks;
 
 TEST(CaptureTiming, FrameTicksRoundToTheNearestTick) {
   EXPECT_EQ(FrameTicks(0, 30), 0u);
@@ -33,64 +33,64 @@ TEST(CaptureTiming, FrameTicksRoundToTheNearestTick) {
 }
 
 TEST(CaptureTiming, RationalRatesKeepWholeShowsOnTheRightTick) {
-  const capture::FrameRate ntsc60(60000, 1001);
+  const zel::app::offline::FrameRate ntsc60(60000, 1001);
   // 10787 * 1000 * 1001 / 60000 = 179962.78..: the 10,787th frame, nearly three minutes in,
   // falls on tick 179,963, where a float step of 1001/60 ms would have drifted off.
   EXPECT_EQ(FrameTicks(10787, ntsc60), 179963u);
   EXPECT_EQ(FrameTicks(1, ntsc60), 17u);  // 16.68
   EXPECT_EQ(FrameTicks(3, ntsc60), 50u);  // 50.05
   // 10787 * 1001 * 44100 / 60000 = 7936373.4..: where its sound begins.
-  EXPECT_EQ(capture::FrameSample(10787, ntsc60, 44100), 7936373);
-  EXPECT_EQ(capture::FrameSample(3, capture::FrameRate(30), 44100), 4410);
+  EXPECT_EQ(zel::app::offline::FrameSample(10787, ntsc60, 44100), 7936373);
+  EXPECT_EQ(zel::app::offline::FrameSample(3, zel::app::offline::FrameRate(30), 44100), 4410);
   // 179 s hold 10729.27 frames of 60000/1001: frames 0 to 10729.
   EXPECT_EQ(FramesBetween(0.0, 179.0, ntsc60).Count(), 10730u);
   // The largest terms accepted: 178999 * 1000 * 1000 / 999999 = 178999.18.., and the 64-bit
   // product still exact for the last frame index a range can hold.
-  EXPECT_EQ(FrameTicks(178999, capture::FrameRate(999999, 1000)), 178999u);
-  EXPECT_EQ(FrameTicks(4294967295u, capture::FrameRate(1, 1000000)), 4294967295000000000u);
-  capture::FrameClock clock(ntsc60);
+  EXPECT_EQ(FrameTicks(178999, zel::app::offline::FrameRate(999999, 1000)), 178999u);
+  EXPECT_EQ(FrameTicks(4294967295u, zel::app::offline::FrameRate(1, 1000000)), 4294967295000000000u);
+  zel::app::offline::FrameClock clock(ntsc60);
   EXPECT_EQ(clock.TimeOf(10787), DemoClock::AfterTicks(179963));
 }
 
 TEST(CaptureTiming, RatesAreWholeTermsWithinBounds) {
-  auto parse = [](const char* text, capture::FrameRate* rate) {
+  auto parse = [](const char* text, zel::app::offline::FrameRate* rate) {
     std::string why;
-    const bool ok = capture::ParseFrameRate(text, rate, &why);
+    const bool ok = zel::app::offline::ParseFrameRate(text, rate, &why);
     EXPECT_EQ(ok, why.empty()) << text << ": " << why;
     return ok;
   };
-  capture::FrameRate rate;
+  zel::app::offline::FrameRate rate;
   ASSERT_TRUE(parse("30000/1001", &rate));
   EXPECT_EQ(rate.num, 30000u);
   EXPECT_EQ(rate.den, 1001u);
-  EXPECT_EQ(capture::FrameRateText(rate), "30000/1001");
+  EXPECT_EQ(zel::app::offline::FrameRateText(rate), "30000/1001");
   ASSERT_TRUE(parse("60/2", &rate));  // lowest terms
-  EXPECT_EQ(capture::FrameRateText(rate), "30");
+  EXPECT_EQ(zel::app::offline::FrameRateText(rate), "30");
   ASSERT_TRUE(parse("1000", &rate));
   ASSERT_TRUE(parse("1/1000000", &rate));
   ASSERT_TRUE(parse("0030/01", &rate));
-  EXPECT_EQ(capture::FrameRateText(rate), "30");
+  EXPECT_EQ(zel::app::offline::FrameRateText(rate), "30");
   for (const char* bad : {"0", "0/1", "1/0", "-30", "+30", "29.97", "30/", "/30", "", "abc", "30/1/1",
                           "1001", "2001/2", "1000001/1001", "99999999999999999999", "30 "})
     EXPECT_FALSE(parse(bad, &rate)) << bad;
   std::string why;
-  EXPECT_FALSE(capture::ParseFrameRate("4294967297/4294967296", &rate, &why));  // would wrap to 1/0
+  EXPECT_FALSE(zel::app::offline::ParseFrameRate("4294967297/4294967296", &rate, &why));  // would wrap to 1/0
   EXPECT_NE(why.find("at most 1000000"), std::string::npos) << why;
 }
 
 TEST(CaptureTiming, MusicStartsOnTheTickTheClockFirstReadsSix) {
-  EXPECT_EQ(capture::FirstTickReaching(6.0f), 6001u);
-  EXPECT_EQ(capture::FirstTickReaching(179.0f), 178701u);
-  EXPECT_EQ(capture::MusicStartSample(), 264644);  // 6.001 s * 44100 = 264644.1
+  EXPECT_EQ(zel::app::offline::FirstTickReaching(6.0f), 6001u);
+  EXPECT_EQ(zel::app::offline::FirstTickReaching(179.0f), 178701u);
+  EXPECT_EQ(zel::app::offline::MusicStartSample(), 264644);  // 6.001 s * 44100 = 264644.1
 }
 
 TEST(CaptureTiming, FrameTimesAreTheLiveClocksSums) {
-  capture::FrameClock clock(30);
+  zel::app::offline::FrameClock clock(30);
   for (uint64_t k : {0u, 1u, 2u, 180u, 181u, 5361u}) {
     EXPECT_EQ(clock.TimeOf(k), DemoClock::AfterTicks(FrameTicks(k, 30))) << "frame " << k;
   }
   // The float sum drifts: 6000 ticks are still before 6.0, as on the live clock.
-  capture::FrameClock tenths(10);
+  zel::app::offline::FrameClock tenths(10);
   EXPECT_LT(tenths.TimeOf(60), 6.0f);
   EXPECT_GE(tenths.TimeOf(61), 6.0f);
 }
@@ -108,23 +108,23 @@ TEST(CaptureTiming, RangesCountFramesOnTheirNominalTimes) {
 }
 
 TEST(CaptureProgress, LineShowsFramesRateAndTimeLeft) {
-  std::string line = capture::ProgressLine(100, 400, 4.0);
+  std::string line = zel::app::offline::ProgressLine(100, 400, 4.0);
   EXPECT_NE(line.find(" 100/400 frames"), std::string::npos) << line;
   EXPECT_NE(line.find("25.0 fps"), std::string::npos) << line;
   EXPECT_NE(line.find("0:12 left"), std::string::npos) << line;  // 300 frames at 25 fps
   EXPECT_NE(line.find("[#######-"), std::string::npos) << line;
-  EXPECT_NE(capture::ProgressLine(0, 10, 0.0).find("--:-- left"), std::string::npos);
-  EXPECT_NE(capture::ProgressLine(10, 10, 2.0).find("[" + std::string(30, '#') + "]"),
+  EXPECT_NE(zel::app::offline::ProgressLine(0, 10, 0.0).find("--:-- left"), std::string::npos);
+  EXPECT_NE(zel::app::offline::ProgressLine(10, 10, 2.0).find("[" + std::string(30, '#') + "]"),
             std::string::npos);
 }
 
 TEST(CaptureOutput, VideoIsChosenByTheFileExtension) {
-  EXPECT_TRUE(capture::IsVideoOutput("show.mp4"));
-  EXPECT_TRUE(capture::IsVideoOutput("/tmp/a b/Show.MKV"));
-  EXPECT_TRUE(capture::IsVideoOutput("x.webm"));
-  EXPECT_FALSE(capture::IsVideoOutput("frames"));
-  EXPECT_FALSE(capture::IsVideoOutput("frames.mp4/"));
-  EXPECT_EQ(capture::FrameFileName(59), "frame_000059.png");
+  EXPECT_TRUE(zel::app::offline::IsVideoOutput("show.mp4"));
+  EXPECT_TRUE(zel::app::offline::IsVideoOutput("/tmp/a b/Show.MKV"));
+  EXPECT_TRUE(zel::app::offline::IsVideoOutput("x.webm"));
+  EXPECT_FALSE(zel::app::offline::IsVideoOutput("frames"));
+  EXPECT_FALSE(zel::app::offline::IsVideoOutput("frames.mp4/"));
+  EXPECT_EQ(zel::app::offline::FrameFileName(59), "frame_000059.png");
 }
 
 struct Wav {
@@ -144,7 +144,7 @@ TEST(CaptureAudio, SoundtrackWithoutMusicIsSilenceOfTheRightLength) {
   const std::string path = (std::filesystem::temp_directory_path() /
                             ("zel16_capture_test_" + std::to_string(getpid()) + ".wav")).string();
   std::string warning, error;
-  ASSERT_TRUE(capture::WriteSoundtrack(path, "no/such/music.mp3", 242550, 286650, &warning, &error)) << error;
+  ASSERT_TRUE(zel::app::offline::WriteSoundtrack(path, "no/such/music.mp3", 242550, 286650, &warning, &error)) << error;
   EXPECT_NE(warning.find("no/such/music.mp3"), std::string::npos) << warning;
   Wav wav = ReadWav(path);
   ASSERT_GE(wav.bytes.size(), 44u);
@@ -162,41 +162,41 @@ TEST(CaptureAudio, InterruptedTrackIsCutToItsFrames) {
                             ("zel16_capture_cut_" + std::to_string(getpid()) + ".wav")).string();
   std::string error;
   {
-    capture::WavWriter writer;
+    zel::app::offline::WavWriter writer;
     ASSERT_TRUE(writer.Open(path, 44100, 2, &error)) << error;
     std::vector<int16_t> ramp(2000);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i);
     ASSERT_TRUE(writer.Write(ramp.data(), 1000));
     ASSERT_TRUE(writer.Close(&error)) << error;
   }
-  ASSERT_TRUE(capture::TruncateWav(path, 300, &error)) << error;
+  ASSERT_TRUE(zel::app::offline::TruncateWav(path, 300, &error)) << error;
   Wav wav = ReadWav(path);
   ASSERT_EQ(wav.Frames(), 300u);
   EXPECT_EQ(wav.U32(4), wav.bytes.size() - 8);
   EXPECT_EQ(wav.U32(40), 1200u);
   EXPECT_EQ(wav.bytes[44 + 1199], 0x02);  // sample 599 = 0x0257, high byte last
-  ASSERT_TRUE(capture::TruncateWav(path, 5000, &error)) << error;  // longer: unchanged
+  ASSERT_TRUE(zel::app::offline::TruncateWav(path, 5000, &error)) << error;  // longer: unchanged
   EXPECT_EQ(ReadWav(path).Frames(), 300u);
   std::filesystem::remove(path);
-  EXPECT_FALSE(capture::TruncateWav(path, 10, &error));
+  EXPECT_FALSE(zel::app::offline::TruncateWav(path, 10, &error));
   EXPECT_NE(error.find(path), std::string::npos) << error;
 }
 
 TEST(CaptureAudio, TrackStopsWithTheFramesAndNeverOutlastsTheShow) {
   // At 30 per second the track ends with the last frame: 60 frames are 2 s.
-  EXPECT_EQ(capture::TrackEnd(60, capture::FrameRate(30)), 88200);
+  EXPECT_EQ(zel::app::offline::TrackEnd(60, zel::app::offline::FrameRate(30)), 88200);
   // The live show ends on tick 178,701, whatever a frame's length: at one frame per 1000 s
   // the one frame of the show would otherwise bring 1000 s of sound (176 MB of WAV).
   const int64_t showEnd = (2 * 178701ll * 44100 + 1000) / 2000;
-  EXPECT_EQ(capture::TrackEnd(1, capture::FrameRate(1, 1000)), showEnd);
-  EXPECT_EQ(capture::TrackEnd(1, capture::FrameRate(1, 1000000)), showEnd);
-  EXPECT_EQ(capture::TrackEnd(5371, capture::FrameRate(30)), showEnd);  // the end of frame 5370 is 179.03 s
-  EXPECT_EQ(capture::FirstTickPast(179.0f), 178701u);
+  EXPECT_EQ(zel::app::offline::TrackEnd(1, zel::app::offline::FrameRate(1, 1000)), showEnd);
+  EXPECT_EQ(zel::app::offline::TrackEnd(1, zel::app::offline::FrameRate(1, 1000000)), showEnd);
+  EXPECT_EQ(zel::app::offline::TrackEnd(5371, zel::app::offline::FrameRate(30)), showEnd);  // the end of frame 5370 is 179.03 s
+  EXPECT_EQ(zel::app::offline::FirstTickPast(179.0f), 178701u);
 }
 
 TEST(CaptureAudio, UnwritableTrackFails) {
   std::string warning, error;
-  EXPECT_FALSE(capture::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 44100, &warning, &error));
+  EXPECT_FALSE(zel::app::offline::WriteSoundtrack("/no/such/dir/x.wav", "m.mp3", 0, 44100, &warning, &error));
   EXPECT_NE(error.find("/no/such/dir/x.wav"), std::string::npos) << error;
 }
 
@@ -235,8 +235,8 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   // A frame lying exactly on --from and --to is in the range (a float's rounding of 6.2
   // would put both just below frame 62).
   CommandLine one = ParseOk({"--capture", "o", "--fps", "10", "--from", "6.2", "--to", "6.2"});
-  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).first, 62u);
-  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, capture::FrameRate(10)).Count(), 1u);
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, zel::app::offline::FrameRate(10)).first, 62u);
+  EXPECT_EQ(FramesBetween(one.captureFrom, one.captureTo, zel::app::offline::FrameRate(10)).Count(), 1u);
   // A refused rate says why.
   const char* args[] = {"zel16", "--capture", "o", "--fps", "2000"};
   CommandLine line2;

@@ -1,5 +1,5 @@
 // zel16 --frame: the options it takes, and one real frame rendered to a PNG file off screen.
-#include "app/frame_render.h"
+#include "app/offline/frame_render.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+
+using zel::app::offline::RenderFrameToPng;
 
 namespace {
 

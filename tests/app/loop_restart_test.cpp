@@ -1,7 +1,7 @@
 // --loop: after the end of a fixed-step show, RestartShow puts everything back, so the second
 // run draws the same frames as the first (its first frame, and a frame in the word flashes,
 // whose positions come from the random sequence) and plays the soundtrack from its start.
-#include "app/show_restart.h"
+#include "app/offline/show_restart.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -22,6 +22,9 @@
 #include "scenes/opening_scene.h"
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
+
+using zel::app::offline::RestartShow;
+using zel::app::offline::MusicSource;
 
 namespace {
 

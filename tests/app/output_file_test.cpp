@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_sink.h"
+#include "app/offline/capture_sink.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST_F(OutputFileTest, CutShortFolderKeepsTheEarlierCaptureButFillsAnEmptyFolder
   const fs::path out = dir / "frames";
   fs::create_directories(out);
   Write((out / "frame_000000.png").string(), "old");
-  PendingFolder cut(out.string(), capture::IsCaptureFileName);
+  PendingFolder cut(out.string(), zel::app::offline::IsCaptureFileName);
   std::string error;
   ASSERT_TRUE(cut.Create(&error));
   Write((fs::path(cut.TempPath()) / "frame_000009.png").string(), "new");
@@ -87,7 +87,7 @@ TEST_F(OutputFileTest, CutShortFolderKeepsTheEarlierCaptureButFillsAnEmptyFolder
 
   const fs::path empty = dir / "empty";
   fs::create_directories(empty);
-  PendingFolder filled(empty.string(), capture::IsCaptureFileName);
+  PendingFolder filled(empty.string(), zel::app::offline::IsCaptureFileName);
   ASSERT_TRUE(filled.Create(&error));
   Write((fs::path(filled.TempPath()) / "frame_000009.png").string(), "new");
   EXPECT_EQ(filled.Place(false, &error), Placement::Placed) << error;
@@ -98,11 +98,11 @@ TEST_F(OutputFileTest, FolderWithOtherFilesIsNeverReplaced) {
   const fs::path out = dir / "frames";
   fs::create_directories(out / "sub");
   Write((out / "frame_000000.png").string(), "old");
-  PendingFolder withFolder(out.string(), capture::IsCaptureFileName);
+  PendingFolder withFolder(out.string(), zel::app::offline::IsCaptureFileName);
   EXPECT_NE(withFolder.Check().find("not an earlier capture (sub)"), std::string::npos) << withFolder.Check();
   // Even when the files came while the capture ran, the swap looks again and keeps them.
   fs::remove(out / "sub");
-  PendingFolder late(out.string(), capture::IsCaptureFileName);
+  PendingFolder late(out.string(), zel::app::offline::IsCaptureFileName);
   ASSERT_EQ(late.Check(), "");
   std::string error;
   ASSERT_TRUE(late.Create(&error));
@@ -114,10 +114,10 @@ TEST_F(OutputFileTest, FolderWithOtherFilesIsNeverReplaced) {
 
 TEST_F(OutputFileTest, CaptureFileNamesAreFramesTheirPartsAndTheSoundtrack) {
   for (const char* name : {"frame_000000.png", "frame_1234567.png", "frame_000042.png.part", "soundtrack.wav"})
-    EXPECT_TRUE(capture::IsCaptureFileName(name)) << name;
+    EXPECT_TRUE(zel::app::offline::IsCaptureFileName(name)) << name;
   for (const char* name : {"frame_00000.png", "frame_00000a.png", "frame_000000.jpg", "soundtrack.wav.part",
                            "notes.txt", ".frame_000000.png", "frame_.png"})
-    EXPECT_FALSE(capture::IsCaptureFileName(name)) << name;
+    EXPECT_FALSE(zel::app::offline::IsCaptureFileName(name)) << name;
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
-#include "app/screenshot.h"
+#include "app/offline/screenshot.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+using zel::app::offline::ScreenshotName;
+using zel::app::offline::TakeScreenshot;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/screenshot.h"
+#include "app/offline/screenshot.h"
 
 #include <d3d9.h>
 
@@ -7,6 +7,8 @@
 
 #include "app/output_file.h"
 #include "gfxutil/surface.h"
+
+namespace zel::app::offline {
 
 namespace {
 std::string& Folder() {
@@ -59,3 +61,5 @@ bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
   std::fprintf(stderr, "zel16: screenshot %s\n", path.c_str());
   return true;
 }
+
+}  // namespace zel::app::offline

@@ -1,4 +1,4 @@
-#include "app/capture_wav.h"
+#include "app/offline/capture_wav.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 constexpr size_t kHeaderBytes = 44;
@@ -128,4 +128,4 @@ bool TruncateWav(const std::string& path, uint64_t frames, std::string* error) {
   return ok;
 }
 
-}  // namespace capture
+}  // namespace zel::app::offline

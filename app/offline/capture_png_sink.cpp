@@ -3,18 +3,21 @@
 // to the end of the last frame. The folder is built beside its destination and swapped in
 // whole when the capture ends, so an earlier capture there is never mixed with a new one.
 // Each PNG is written under a temporary name and renamed when complete, so the folder never
-// holds a half-written frame.
+// holds a half-written frame; frames are encoded on worker threads and renamed in order.
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
-#include "app/capture_audio.h"
-#include "app/capture_sink.h"
-#include "app/capture_wav.h"
+#include <zel_crt_interrupt.h>
+
+#include "app/offline/capture_audio.h"
+#include "app/offline/capture_sink.h"
+#include "app/offline/capture_wav.h"
 #include "gfxutil/image_png.h"
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 constexpr const char* kSoundtrackName = "soundtrack.wav";
@@ -42,17 +45,24 @@ class PngSink : public FrameSink {
     return false;
   }
 
-  bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) override {
-    const std::string path = Path(FrameFileName(k));
-    const std::string partial = path + kPartialSuffix;
-    std::error_code code;
-    if (gfxutil::WritePng(partial, rgba, settings_.width, settings_.height, error)) {
-      std::filesystem::rename(partial, path, code);
-      if (!code) return true;
-      *error = "cannot rename " + partial + " to " + path + ": " + code.message();
-    }
-    *error = folder_.InUserTerms(*error);
-    return false;
+  // One worker per core beyond the renderer's, at least one.
+  int Workers() const override {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? static_cast<int>(cores) - 1 : 1;
+  }
+
+  // Each frame is encoded under a temporary name by a worker, and renamed into place in
+  // frame order, so the folder holds the frames before some k and nothing of later ones.
+  FrameStage Stage() override {
+    FrameStage stage;
+    stage.write = [this](const FrameBuffer& frame, std::string* error) { return Encode(frame, error); };
+    stage.place = [this](uint64_t k, std::string* error) { return Place(k, error); };
+    stage.discard = [this](uint64_t k) {
+      std::error_code ignored;
+      std::filesystem::remove(PartialPath(k), ignored);
+    };
+    stage.stop = [] { return zel::crt::InterruptRequested(); };
+    return stage;
   }
 
   output::Placement Finish(Ending ending, uint64_t end, std::string*, std::string* error) override {
@@ -72,6 +82,33 @@ class PngSink : public FrameSink {
   }
 
  private:
+  std::string PartialPath(uint64_t k) const { return Path(FrameFileName(k)) + kPartialSuffix; }
+
+  bool Encode(const FrameBuffer& frame, std::string* error) const {
+    gfxutil::PngRows rows;
+    rows.first = frame.bgrx.data();
+    rows.pitch = frame.Pitch();
+    rows.width = static_cast<UINT>(frame.width);
+    rows.height = static_cast<UINT>(frame.height);
+    rows.order = gfxutil::PixelOrder::Bgra;
+    rows.compression = settings_.png;
+    const std::string partial = PartialPath(frame.number);
+    if (gfxutil::WritePngFile(partial, rows, error)) return true;
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored);
+    *error = folder_.InUserTerms(*error);
+    return false;
+  }
+
+  bool Place(uint64_t k, std::string* error) const {
+    const std::string partial = PartialPath(k), path = Path(FrameFileName(k));
+    std::error_code code;
+    std::filesystem::rename(partial, path, code);
+    if (!code) return true;
+    *error = folder_.InUserTerms("cannot rename " + partial + " to " + path + ": " + code.message());
+    return false;
+  }
+
   std::string Path(const std::string& name) const {
     return (std::filesystem::path(folder_.TempPath()) / name).string();
   }
@@ -105,4 +142,4 @@ std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings) {
   return std::make_unique<PngSink>(settings);
 }
 
-}  // namespace capture
+}  // namespace zel::app::offline

@@ -5,7 +5,8 @@
 // are converted to 4:2:0 YUV with the BT.709 matrix in limited range and tagged so, which is
 // what players assume for video of this size. ffmpeg writes a temporary file beside the
 // destination, which replaces the destination only when the video is complete; a stop
-// request gives ffmpeg a moment to close the file and then ends it.
+// request gives ffmpeg a moment to close the file and then ends it. Frames go down the pipe
+// from a thread of their own, while the next ones are drawn.
 #include <zel_child_process.h>
 #include <zel_crt_interrupt.h>
 
@@ -16,11 +17,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/capture_audio.h"
-#include "app/capture_sink.h"
-#include "app/capture_wav.h"
+#include "app/offline/capture_audio.h"
+#include "app/offline/capture_sink.h"
+#include "app/offline/capture_wav.h"
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 bool StopRequested() { return zel::crt::InterruptRequested(); }
@@ -76,17 +77,13 @@ class VideoSink : public FrameSink {
     return file_.Create(error) && encoder_.Start(EncoderArgs(ffmpeg), error);
   }
 
-  bool Put(uint64_t, const std::vector<uint8_t>& rgba, std::string* error) override {
-    const size_t pixels = static_cast<size_t>(settings_.width) * settings_.height;
-    rgb_.resize(pixels * 3);
-    for (size_t i = 0; i < pixels; ++i) {
-      rgb_[3 * i] = rgba[4 * i];
-      rgb_[3 * i + 1] = rgba[4 * i + 1];
-      rgb_[3 * i + 2] = rgba[4 * i + 2];
-    }
-    if (encoder_.Write(rgb_.data(), rgb_.size(), StopRequested)) return true;
-    *error = "ffmpeg stopped reading frames";
-    return false;
+  // One writer thread: the pipe takes frames in order, and ffmpeg's own threads encode.
+  int Workers() const override { return 1; }
+
+  FrameStage Stage() override {
+    FrameStage stage;
+    stage.write = [this](const FrameBuffer& frame, std::string* error) { return Send(frame, error); };
+    return stage;
   }
 
   output::Placement Finish(Ending ending, uint64_t end, std::string* notes, std::string* error) override {
@@ -142,6 +139,21 @@ class VideoSink : public FrameSink {
     return args;
   }
 
+  // The frame's pixels as R, G, B bytes down ffmpeg's input.
+  bool Send(const FrameBuffer& frame, std::string* error) {
+    const size_t pixels = static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height);
+    rgb_.resize(pixels * 3);
+    const uint8_t* bgrx = frame.bgrx.data();
+    for (size_t i = 0; i < pixels; ++i, bgrx += kBytesPerPixel) {
+      rgb_[3 * i] = bgrx[2];
+      rgb_[3 * i + 1] = bgrx[1];
+      rgb_[3 * i + 2] = bgrx[0];
+    }
+    if (encoder_.Write(rgb_.data(), rgb_.size(), StopRequested)) return true;
+    *error = "ffmpeg stopped reading frames";
+    return false;
+  }
+
   // ffmpeg's messages, each line marked as its own.
   std::string EncoderNotes() const {
     std::string notes, text = encoder_.ErrorOutput();
@@ -180,4 +192,4 @@ std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings) {
   return std::make_unique<VideoSink>(settings);
 }
 
-}  // namespace capture
+}  // namespace zel::app::offline

@@ -1,4 +1,4 @@
-#include "app/capture_show.h"
+#include "app/offline/show_rig.h"
 
 #include <zel_win32_ext.h>
 
@@ -13,7 +13,7 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 template <class T>
@@ -24,7 +24,7 @@ void DeleteScene(T*& scene) {
 
 }  // namespace
 
-OfflineShow::~OfflineShow() {
+ShowRig::~ShowRig() {
   DeleteScene(title_);
   DeleteScene(sky_);
   DeleteScene(opening_);
@@ -33,23 +33,25 @@ OfflineShow::~OfflineShow() {
   if (window_) DestroyWindow(window_);
 }
 
-bool OfflineShow::Open(int width, int height, std::string* error, ExitStatus* status) {
+bool ShowRig::Open(int width, int height, Presenting presenting, std::string* error, ExitStatus* status) {
   width_ = width;
   height_ = height;
+  presenting_ = presenting;
   window_ = zel::win32::CreateOffscreenWindow(width, height);
   if (window_ == nullptr) {
-    *error = "cannot open a hidden OpenGL window (no display?)";
+    *error = "cannot open a hidden OpenGL window (no display? run under xvfb-run)";
     *status = ExitStatus::NoWindow;
     return false;
   }
   device_ = new (std::nothrow) RenderDevice;
   if (device_ == nullptr || FAILED(device_->Create(window_, width, height, false))) {
-    *error = "could not create the Direct3D device";
+    *error = "could not create the Direct3D device (OpenGL 3.3 is needed)";
     *status = ExitStatus::NoDevice;
     return false;
   }
   const auto start = std::chrono::steady_clock::now();
   IDirect3DDevice9* d3d = device_->GetDevice();
+  // Built in the show's order; a scene whose allocation fails is left out, as in the show.
   SetModelFileMissingHandler(EndRunOnMissingModel);
   title_ = new (std::nothrow) TitleScene(d3d);
   sky_ = new (std::nothrow) SkyScene(d3d);
@@ -58,16 +60,27 @@ bool OfflineShow::Open(int width, int height, std::string* error, ExitStatus* st
   return true;
 }
 
-show::FrameResult OfflineShow::Draw(float t) {
-  const BYTE keys[256] = {};
-  SilentMusic music;
-  return show::ShowFrame(t, keys, *device_, music, title_, sky_, opening_);
+show::FrameResult ShowRig::Draw(float t) {
+  Bracket bracket{*device_, presenting_};
+  return DrawThrough(bracket, t);
 }
 
-bool OfflineShow::Grab(std::vector<uint8_t>* rgba) {
+bool ShowRig::Grab(std::vector<uint8_t>* rgba) {
   UINT w = 0, h = 0;
-  return gfxutil::GrabBackBuffer(device_->GetDevice(), rgba, &w, &h) &&
-         w == static_cast<UINT>(width_) && h == static_cast<UINT>(height_);
+  return gfxutil::GrabBackBuffer(Device(), rgba, &w, &h) && w == static_cast<UINT>(width_) &&
+         h == static_cast<UINT>(height_);
 }
 
-}  // namespace capture
+IDirect3DDevice9* ShowRig::Device() const { return device_ != nullptr ? device_->GetDevice() : nullptr; }
+
+bool ShowRig::Bracket::BeginFrame() { return device.BeginFrame(); }
+
+void ShowRig::Bracket::EndFrame() {
+  if (presenting == Presenting::Yes) {
+    device.EndFrame();
+    return;
+  }
+  device.GetDevice()->EndScene();
+}
+
+}  // namespace zel::app::offline

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/capture_timing.h"
+#include "app/offline/capture_timing.h"
 
-namespace capture {
+namespace zel::app::offline {
 
 constexpr int kAudioRate = 44100;  // Hz, the show's mixing rate
 
@@ -28,4 +28,4 @@ int64_t TrackEnd(uint64_t endFrame, FrameRate rate);
 bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, int64_t first,
                      int64_t end, std::string* warning, std::string* error);
 
-}  // namespace capture
+}  // namespace zel::app::offline

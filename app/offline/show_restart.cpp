@@ -1,10 +1,12 @@
-#include "app/show_restart.h"
+#include "app/offline/show_restart.h"
 
 #include <zel_crt_rand.h>
 #include <zel_sound_ext.h>
 
 #include "app/demo_clock.h"
 #include "audio/music_player.h"
+
+namespace zel::app::offline {
 
 namespace {
 constexpr UINT kTimerPeriod = 1;      // milliseconds, as the show's clock runs
@@ -25,3 +27,5 @@ void RestartShow(DemoClock& clock, bool timerRunning, MusicPlayer* music, MusicS
   }
   if (timerRunning) clock.Start(kTimerPeriod, kTimerResolution);
 }
+
+}  // namespace zel::app::offline

@@ -6,6 +6,8 @@
 class DemoClock;
 class MusicPlayer;
 
+namespace zel::app::offline {
+
 struct MusicSource {
   const char* file;  // the soundtrack, relative to the working directory
   int mode;          // the stream mode it was opened with
@@ -14,3 +16,5 @@ struct MusicSource {
 // `clock` is stopped (if `timerRunning`) while its time is set, so no tick of the old run
 // lands after the reset; a null or never-opened `music` stays silent.
 void RestartShow(DemoClock& clock, bool timerRunning, MusicPlayer* music, MusicSource source);
+
+}  // namespace zel::app::offline

@@ -1,15 +1,15 @@
-#include "app/capture_audio.h"
+#include "app/offline/capture_audio.h"
 
 #include <zel_sound_ext.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "app/capture_timing.h"
-#include "app/capture_wav.h"
+#include "app/offline/capture_timing.h"
+#include "app/offline/capture_wav.h"
 #include "app/show_schedule.h"
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 constexpr int kChannels = 2;
@@ -73,4 +73,4 @@ bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, i
   return true;
 }
 
-}  // namespace capture
+}  // namespace zel::app::offline

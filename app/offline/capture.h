@@ -7,7 +7,7 @@
 
 struct CommandLine;
 
-namespace capture {
+namespace zel::app::offline {
 
 constexpr const char* kShowMusic = "Data/Music/sm.mp3";  // relative to the data directory
 
@@ -15,4 +15,4 @@ constexpr const char* kShowMusic = "Data/Music/sm.mp3";  // relative to the data
 // Data/ is read from the working directory; `out` must be usable from there.
 int RunCapture(const CommandLine& line);
 
-}  // namespace capture
+}  // namespace zel::app::offline

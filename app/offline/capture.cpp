@@ -1,16 +1,18 @@
-#include "app/capture.h"
+#include "app/offline/capture.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "app/capture_progress.h"
-#include "app/capture_show.h"
-#include "app/capture_sink.h"
+#include "app/offline/capture_progress.h"
+#include "app/offline/frame_pipeline.h"
+#include "app/offline/frame_readback.h"
+#include "app/offline/show_rig.h"
+#include "app/offline/capture_sink.h"
 #include "app/command_line.h"
 #include "app/exit_status.h"
 #include <zel_crt_interrupt.h>
 
-namespace capture {
+namespace zel::app::offline {
 namespace {
 
 constexpr double kRangeLimit = show::kShowEnd + 1.0;  // seconds; no frame is drawn beyond
@@ -60,36 +62,101 @@ CaptureSettings SettingsFrom(const CommandLine& line) {
   if (line.captureFrom <= to)
     settings.frames = CapToShow(FramesBetween(line.captureFrom, to, settings.rate), settings.rate);
   settings.musicPath = kShowMusic;
+  if (line.capturePngLevel >= 0) {
+    // Asked for smaller files: libpng's filter choice row by row, which pays off from the
+    // middle levels on, with the level asked for.
+    settings.png.level = line.capturePngLevel;
+    if (line.capturePngLevel > kCapturePngLevel) settings.png.filters = gfxutil::PngFilters::Adaptive;
+  }
   return settings;
 }
 
-// Draws, grabs and hands on every frame of the range, stopping before the next frame when a
-// stop request came. *end is one past the last frame handed on. The progress bar's line is
-// ended before anything else is said.
-Ending RenderFrames(const CaptureSettings& settings, OfflineShow& showRun, FrameSink& sink,
-                    uint64_t* end, std::string* error) {
+// How far ahead of its output the renderer may run: copies of drawn frames waiting to be read
+// back, and frames read back and waiting for (or under) a writer.
+constexpr int kReadbackDepth = 2;
+constexpr int kSpareBuffers = 2;  // beyond one per writer: the next frame's, and one queued
+
+// The frames of one capture on their way: drawn, read back a couple of frames later (so the
+// device's copy overlaps the next draw), and written by the sink's workers in frame order.
+class FrameFlow {
+ public:
+  FrameFlow(FrameSink& sink, int width, int height)
+      : pipeline_(sink.Stage(), sink.Workers(), sink.Workers() + kSpareBuffers, width, height) {}
+
+  bool Open(IDirect3DDevice9* device, std::string* error) { return readback_.Open(device, kReadbackDepth, error); }
+
+  // Starts the read-back of frame k, just drawn, handing the oldest copy on when the ring is
+  // full. False when the frame cannot be read, or the writers failed (see Finish).
+  bool Add(uint64_t k) {
+    if (readback_.Full() && !HandOnOldest()) return false;
+    if (readback_.Start(k)) return true;
+    readError_ = "frame " + std::to_string(k) + " could not be read back";
+    return false;
+  }
+
+  // Hands on the frames still being read back (unless `drain` is false: a stop request drops
+  // them) and waits for the writers. False with *error when a frame failed.
+  bool Finish(bool drain, std::string* error) {
+    bool ok = true;
+    while (drain && ok && !readback_.Empty()) ok = HandOnOldest();
+    std::string writeError;
+    if (!pipeline_.Finish(&writeError) && ok) {
+      *error = writeError;
+      return false;
+    }
+    if (!ok) *error = readError_;
+    return ok;
+  }
+
+  uint64_t Placed() const { return pipeline_.Placed(); }
+
+ private:
+  bool HandOnOldest() {
+    FrameBuffer* buffer = pipeline_.Acquire();
+    if (buffer == nullptr) return false;  // a writer failed: Finish says why
+    if (!readback_.TakeOldest(buffer)) {
+      readError_ = "frame " + std::to_string(buffer->number) + " could not be read back";
+      buffer->number = UINT64_MAX;
+      pipeline_.Release(buffer);
+      return false;
+    }
+    pipeline_.Submit(buffer);
+    return true;
+  }
+
+  ReadbackRing readback_;
+  FramePipeline pipeline_;
+  std::string readError_;
+};
+
+// Draws every frame of the range and hands it on, stopping before the next frame when a stop
+// request came. *end is one past the last frame placed in the output. The progress bar's
+// line is ended before anything else is said.
+Ending RenderFrames(const CaptureSettings& settings, ShowRig& rig, FrameSink& sink, uint64_t* end,
+                    std::string* error) {
   FrameClock clock(settings.rate);
   ProgressBar progress(settings.frames.Count(), stderr);
-  std::vector<uint8_t> rgba;
-  uint64_t done = 0;
+  FrameFlow flow(sink, settings.width, settings.height);
   *end = settings.frames.first;
+  if (!flow.Open(rig.Device(), error)) return Ending::Failed;
+  std::string drawError;
+  bool stopped = false;
   for (uint64_t k = settings.frames.first; k <= settings.frames.last; ++k) {
-    progress.Update(done);
-    if (zel::crt::InterruptRequested()) break;
-    if (showRun.Draw(clock.TimeOf(k)) != show::FrameResult::Drawn || !showRun.Grab(&rgba)) {
-      progress.Finish(done);
-      *error = "frame " + std::to_string(k) + " could not be drawn";
-      return Ending::Failed;
+    progress.Update(flow.Placed());
+    if ((stopped = zel::crt::InterruptRequested())) break;
+    if (rig.Draw(clock.TimeOf(k)) != show::FrameResult::Drawn) {
+      drawError = "frame " + std::to_string(k) + " could not be drawn";
+      break;
     }
-    if (!sink.Put(k, rgba, error)) {
-      progress.Finish(done);
-      return zel::crt::InterruptRequested() ? Ending::Interrupted : Ending::Failed;
-    }
-    ++done;
-    *end = k + 1;
+    if (!flow.Add(k)) break;
   }
-  progress.Finish(done);
-  return *end > settings.frames.last ? Ending::Complete : Ending::Interrupted;
+  const bool flowed = flow.Finish(!stopped && drawError.empty(), error);
+  *end = settings.frames.first + flow.Placed();
+  progress.Finish(flow.Placed());
+  if (flowed && drawError.empty() && *end > settings.frames.last) return Ending::Complete;
+  if (zel::crt::InterruptRequested()) return Ending::Interrupted;
+  if (!drawError.empty()) *error = drawError;
+  return Ending::Failed;
 }
 
 // Places (or discards) the output and says how the capture ended: the exit status.
@@ -140,9 +207,10 @@ int RunCapture(const CommandLine& line) {
     Report(why);
     return StatusCode(ExitStatus::OutputFailed);
   }
-  OfflineShow showRun;
+  // Frames are read from the back buffer: nothing is presented.
+  ShowRig rig;
   ExitStatus status = ExitStatus::Success;
-  if (!showRun.Open(settings.width, settings.height, &error, &status)) {
+  if (!rig.Open(settings.width, settings.height, Presenting::No, &error, &status)) {
     Report(error);
     return StatusCode(status);
   }
@@ -154,8 +222,8 @@ int RunCapture(const CommandLine& line) {
   const bool begun = sink->Begin(&warning, &error);
   if (!warning.empty()) Report(warning);
   uint64_t end = settings.frames.first;
-  const Ending ending = begun ? RenderFrames(settings, showRun, *sink, &end, &error) : Ending::Failed;
+  const Ending ending = begun ? RenderFrames(settings, rig, *sink, &end, &error) : Ending::Failed;
   return StatusCode(Conclude(settings, *sink, ending, end, ending == Ending::Failed ? error : std::string()));
 }
 
-}  // namespace capture
+}  // namespace zel::app::offline

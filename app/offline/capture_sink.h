@@ -1,7 +1,8 @@
 // Where captured frames go: numbered PNG files in a directory (with the soundtrack as a
-// WAV from demo time 0), or a video encoder fed raw RGB (with the soundtrack of the
-// captured stretch muxed in). Either is written under a temporary name beside its
-// destination and takes the destination's place only when it ends (output_file.h).
+// WAV from demo time 0), encoded by worker threads, or a video encoder fed raw RGB from a
+// thread of its own (with the soundtrack of the captured stretch muxed in). Either is
+// written under a temporary name beside its destination and takes the destination's place
+// only when it ends (output_file.h).
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_timing.h"
+#include "app/offline/capture_timing.h"
+#include "app/offline/frame_pipeline.h"
 #include "app/output_file.h"
+#include "gfxutil/image_png.h"
 
-namespace capture {
+namespace zel::app::offline {
+
+// Frame files for throughput: zlib's fastest level and the Sub filter (README, performance:
+// sizes and times per level). --png-level trades time for size.
+constexpr int kCapturePngLevel = 1;
 
 struct CaptureSettings {
   std::string out;         // directory, or a .mp4/.mkv/.webm file
@@ -20,6 +27,7 @@ struct CaptureSettings {
   int width = 800, height = 600;  // pixels
   FrameRange frames;
   std::string musicPath;   // the show's MP3
+  gfxutil::PngCompression png{kCapturePngLevel, gfxutil::PngFilters::Sub};  // frame files
 };
 
 // How the frames of a capture ended.
@@ -39,9 +47,11 @@ class FrameSink {
   // Everything before the first frame (the temporary output, the soundtrack, the encoder).
   // Notes that do not stop the capture go to *warning.
   virtual bool Begin(std::string* warning, std::string* error) = 0;
-  // Frame k as top-down RGBA8 rows of width x height. False also when a stop request came
-  // while the output would take nothing more.
-  virtual bool Put(uint64_t k, const std::vector<uint8_t>& rgba, std::string* error) = 0;
+  // How each frame is written (FramePipeline): on Workers() threads at once, placed in frame
+  // order. A write also fails when a stop request came while the output would take nothing
+  // more.
+  virtual FrameStage Stage() = 0;
+  virtual int Workers() const = 0;
   // After the last frame put, `end` being one past it. What others said on the way (the
   // encoder's messages) goes to *notes, a line each; *error says why the output failed.
   virtual output::Placement Finish(Ending ending, uint64_t end, std::string* notes, std::string* error) = 0;
@@ -59,4 +69,4 @@ bool IsCaptureFileName(const std::string& name);
 std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings);
 std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings);
 
-}  // namespace capture
+}  // namespace zel::app::offline
