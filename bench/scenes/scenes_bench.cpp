@@ -4,10 +4,10 @@
 // Run from anywhere: bench_scenes changes to the build directory to find Data/.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <zel_win32_ext.h>
 
 #include <cstdio>
 
+#include "app/offline/show_rig.h"
 #include "app/show_schedule.h"
 #include "platform/d3d9/recording/recording_device.h"
 #include "render/render_device.h"
@@ -16,10 +16,6 @@
 #include "scenes/title_scene.h"
 
 namespace {
-
-struct SilentMusic {
-  void Play(int) {}
-};
 
 // The main loop's device contract over a bare device: clear, begin; end, present.
 struct BareFrame {
@@ -40,7 +36,7 @@ void RunFrames(benchmark::State &state, Device &device, IDirect3DDevice9 *d3d, f
   auto *sky = new SkyScene(d3d);
   auto *opening = new OpeningScene(d3d);
   const BYTE keys[256] = {};
-  SilentMusic music;
+  zel::app::offline::SilentMusic music;
   for (auto _ : state) {
     show::ShowFrame(t, keys, device, music, title, sky, opening);
     after();
@@ -58,20 +54,17 @@ void BM_FrameOnRecordingDevice(benchmark::State &state) {
   device->Release();
 }
 
+// The frame as zel16 --frame draws it: the offline show rig, presented.
 void BM_FrameOnOpenGl(benchmark::State &state) {
-  HWND window = zel::win32::CreateOffscreenWindow(640, 480);
-  if (!window) {
-    state.SkipWithError("no display: run under xvfb-run");
+  zel::app::offline::ShowRig rig;
+  std::string error;
+  ExitStatus status = ExitStatus::Success;
+  if (!rig.Open(640, 480, zel::app::offline::Presenting::Yes, &error, &status)) {
+    state.SkipWithError(error.c_str());
     return;
   }
-  RenderDevice device;
-  if (FAILED(device.Create(window, 640, 480, false))) {
-    state.SkipWithError("no OpenGL device");
-  } else {
-    RunFrames(state, device, device.GetDevice(), static_cast<float>(state.range(0)) / 10.0f, [] {});
-  }
-  device.ReleaseDevice();
-  DestroyWindow(window);
+  const float t = static_cast<float>(state.range(0)) / 10.0f;
+  for (auto _ : state) rig.Draw(t);
 }
 
 // Demo times in tenths of a second: the card, the sky with words, the title, the end card.

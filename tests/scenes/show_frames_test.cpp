@@ -1,11 +1,10 @@
-// Whole frames of the show rendered by the real OpenGL layer on a hidden 640 x 480 window,
-// with the three scenes, the generated Data/ and the main loop's frame: what the viewer
-// sees at chosen moments. Set ZEL16_FRAME_DIR to keep the frames as PNG files.
+// Whole frames of the show rendered by the real OpenGL layer on the offline show rig (a
+// hidden 640 x 480 window, the three scenes, the generated Data/ and the main loop's frame,
+// presented): what the viewer sees at chosen moments. Set ZEL16_FRAME_DIR to keep the frames as PNG files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <zel_crt_rand.h>
 #include <zel_d3d9_ext.h>
-#include <zel_win32_ext.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,21 +13,28 @@
 #include <vector>
 
 #include "app/demo_clock.h"
+#include "app/offline/show_rig.h"
 #include "app/show_schedule.h"
 #include "gfxutil/image_png.h"
-#include "gfxutil/surface.h"
-#include "render/render_device.h"
-#include "scenes/opening_scene.h"
-#include "scenes/sky_scene.h"
-#include "scenes/title_scene.h"
 
 namespace {
 
+using zel::app::offline::Presenting;
+using zel::app::offline::ShowRig;
+
 constexpr int kWidth = 640, kHeight = 480;
 
-struct SilentMusic {
-  void Play(int) {}
-};
+// A rig of the test's size, opened in the build directory (beside Data/).
+ShowRig *OpenRig() {
+  if (chdir(ZEL16_BINARY_DIR) != 0) return nullptr;
+  auto *rig = new ShowRig;
+  std::string error;
+  ExitStatus status = ExitStatus::Success;
+  if (rig->Open(kWidth, kHeight, Presenting::Yes, &error, &status)) return rig;
+  ADD_FAILURE() << error << " (run under xvfb-run)";
+  delete rig;
+  return nullptr;
+}
 
 struct Rgb {
   int r, g, b;
@@ -42,36 +48,21 @@ struct Box {
 class ShowFramesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0);
     liveAtStart = zel::d3d9::LiveObjectCount();
-    window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
-    ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
-    device = new RenderDevice;
-    ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
-    title = new TitleScene(device->GetDevice());
-    sky = new SkyScene(device->GetDevice());
-    opening = new OpeningScene(device->GetDevice());
+    rig = OpenRig();
   }
   static void TearDownTestSuite() {
-    delete title;
-    delete sky;
-    delete opening;
-    if (device) device->ReleaseDevice();
-    delete device;
-    if (window) DestroyWindow(window);
+    delete rig;
+    rig = nullptr;
     EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveAtStart) << "objects left alive";
   }
 
   // Renders the show's frame at demo time t and reads it back.
   void Render(float t) {
-    ASSERT_NE(opening, nullptr);
-    const BYTE keys[256] = {};
-    SilentMusic music;
-    ASSERT_EQ(show::ShowFrame(t, keys, *device, music, title, sky, opening), show::FrameResult::Drawn);
-    UINT w = 0, h = 0;
-    ASSERT_TRUE(gfxutil::GrabBackBuffer(device->GetDevice(), &pixels, &w, &h));
-    ASSERT_EQ(w, static_cast<UINT>(kWidth));
-    ASSERT_EQ(h, static_cast<UINT>(kHeight));
+    ASSERT_NE(rig, nullptr);
+    ASSERT_EQ(rig->Draw(t), show::FrameResult::Drawn);
+    ASSERT_TRUE(rig->Grab(&pixels));  // of the rig's size
+    const UINT w = kWidth, h = kHeight;
     if (const char *dir = std::getenv("ZEL16_FRAME_DIR")) {
       std::string error;
       std::string path = std::string(dir) + "/frame_" + std::to_string(t) + ".png";
@@ -129,11 +120,7 @@ class ShowFramesTest : public ::testing::Test {
   }
 
   static inline int liveAtStart = 0;
-  static inline HWND window = nullptr;
-  static inline RenderDevice *device = nullptr;
-  static inline TitleScene *title = nullptr;
-  static inline SkyScene *sky = nullptr;
-  static inline OpeningScene *opening = nullptr;
+  static inline ShowRig *rig = nullptr;
   std::vector<uint8_t> pixels;
 };
 
@@ -214,23 +201,15 @@ TEST_F(ShowFramesTest, EndCardShowsOverTheSky) {
 // order: every frame up to demo time 179 is drawn, the first one past it ends the loop, and
 // no Direct3D object outlives the teardown.
 TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
-  ASSERT_EQ(chdir(ZEL16_BINARY_DIR), 0);
   const int liveAtStart = zel::d3d9::LiveObjectCount();
-  HWND window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
-  ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
-  auto *device = new RenderDevice;
-  ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
-  auto *title = new TitleScene(device->GetDevice());
-  auto *sky = new SkyScene(device->GetDevice());
-  auto *opening = new OpeningScene(device->GetDevice());
+  ShowRig *rig = OpenRig();
+  ASSERT_NE(rig, nullptr);
   CrtRandReset();
 
-  const BYTE keys[256] = {};
-  SilentMusic music;
   float t = 0.0f;
   int drawn = 0;
   show::FrameResult result;
-  while ((result = show::ShowFrame(t, keys, *device, music, title, sky, opening)) == show::FrameResult::Drawn) {
+  while ((result = rig->Draw(t)) == show::FrameResult::Drawn) {
     ++drawn;
     for (int i = 0; i < 2000; ++i) t += DemoClock::kTick;
   }
@@ -239,12 +218,7 @@ TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
   EXPECT_EQ(drawn, 90);  // t = 0, 2, ..., 178 (within the float drift), then past 179
   EXPECT_NE(CrtRandState(), 1u);  // the words drew from the sequence
 
-  delete title;
-  delete sky;
-  delete opening;
-  device->ReleaseDevice();
-  delete device;
-  DestroyWindow(window);
+  delete rig;  // the scenes, the device and the window, in the program's order
   EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveAtStart);
 }
 
