@@ -144,7 +144,7 @@ const std::vector<Option>& Options() {
          c.captureRangeGiven = true;
          return ParseSeconds(v, c.captureTo);
        }},
-      {"--png-level", "N", "with --capture to a directory: PNG compression 0-9 (default 1: fastest)",
+      {"--png-level", "N", "with --capture to a directory: PNG compression 0-9 (default 1: fast; 9: smallest)",
        [](CommandLine& c, const std::string& v) {
          long long level = 0;
          if (!ParseInt(v, level) || level < gfxutil::kPngLevelMin || level > gfxutil::kPngLevelMax) return false;

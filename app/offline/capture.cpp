@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "app/offline/capture_progress.h"
 #include "app/offline/frame_pipeline.h"
@@ -62,14 +63,26 @@ CaptureSettings SettingsFrom(const CommandLine& line) {
   if (line.captureFrom <= to)
     settings.frames = CapToShow(FramesBetween(line.captureFrom, to, settings.rate), settings.rate);
   settings.musicPath = kShowMusic;
-  if (line.capturePngLevel >= 0) {
-    // Asked for smaller files: libpng's filter choice row by row, which pays off from the
-    // middle levels on, with the level asked for.
-    settings.png.level = line.capturePngLevel;
-    if (line.capturePngLevel > kCapturePngLevel) settings.png.filters = gfxutil::PngFilters::Adaptive;
-  }
+  if (line.capturePngLevel >= 0) settings.png = PngCompressionFor(line.capturePngLevel);
   return settings;
 }
+
+// Wall and process CPU time since it was made.
+class Stopwatch {
+ public:
+  Stopwatch() : wall_(Now(CLOCK_MONOTONIC)), cpu_(Now(CLOCK_PROCESS_CPUTIME_ID)) {}
+  CaptureTimes Read(uint64_t frames) const {
+    return {frames, Now(CLOCK_MONOTONIC) - wall_, Now(CLOCK_PROCESS_CPUTIME_ID) - cpu_};
+  }
+
+ private:
+  static double Now(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;  // seconds
+  }
+  double wall_, cpu_;
+};
 
 // How far ahead of its output the renderer may run: copies of drawn frames waiting to be read
 // back, and frames read back and waiting for (or under) a writer.
@@ -133,7 +146,8 @@ class FrameFlow {
 // request came. *end is one past the last frame placed in the output. The progress bar's
 // line is ended before anything else is said.
 Ending RenderFrames(const CaptureSettings& settings, ShowRig& rig, FrameSink& sink, uint64_t* end,
-                    std::string* error) {
+                    std::string* error, CaptureTimes* times) {
+  const Stopwatch stopwatch;
   FrameClock clock(settings.rate);
   ProgressBar progress(settings.frames.Count(), stderr);
   FrameFlow flow(sink, settings.width, settings.height);
@@ -152,6 +166,7 @@ Ending RenderFrames(const CaptureSettings& settings, ShowRig& rig, FrameSink& si
   }
   const bool flowed = flow.Finish(!stopped && drawError.empty(), error);
   *end = settings.frames.first + flow.Placed();
+  if (times != nullptr) *times = stopwatch.Read(flow.Placed());
   progress.Finish(flow.Placed());
   if (flowed && drawError.empty() && *end > settings.frames.last) return Ending::Complete;
   if (zel::crt::InterruptRequested()) return Ending::Interrupted;
@@ -188,7 +203,7 @@ ExitStatus Conclude(const CaptureSettings& settings, FrameSink& sink, Ending end
 
 }  // namespace
 
-int RunCapture(const CommandLine& line) {
+int RunCapture(const CommandLine& line, CaptureTimes* times) {
   CaptureSettings settings = SettingsFrom(line);
   if (settings.frames.empty) {
     Report("no frame of the show lies between --from and --to");
@@ -222,7 +237,7 @@ int RunCapture(const CommandLine& line) {
   const bool begun = sink->Begin(&warning, &error);
   if (!warning.empty()) Report(warning);
   uint64_t end = settings.frames.first;
-  const Ending ending = begun ? RenderFrames(settings, rig, *sink, &end, &error) : Ending::Failed;
+  const Ending ending = begun ? RenderFrames(settings, rig, *sink, &end, &error, times) : Ending::Failed;
   return StatusCode(Conclude(settings, *sink, ending, end, ending == Ending::Failed ? error : std::string()));
 }
 

@@ -30,7 +30,12 @@ FramePipeline::~FramePipeline() {
 
 FrameBuffer* FramePipeline::Acquire() {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return failed_ || !free_.empty(); });
+  // Frames written but not yet placed (waiting for an earlier one) count too: no more than
+  // there are buffers are ever between the renderer and the output.
+  changed_.wait(lock, [this] {
+    if (!failed_ && stage_.stop && stage_.stop()) Fail(UINT64_MAX, std::string());
+    return failed_ || (!free_.empty() && inOrder_.size() < buffers_.size());
+  });
   if (failed_) return nullptr;
   FrameBuffer* frame = free_.back();
   free_.pop_back();
@@ -39,7 +44,7 @@ FrameBuffer* FramePipeline::Acquire() {
 
 void FramePipeline::Submit(FrameBuffer* frame) {
   std::lock_guard<std::mutex> lock(mutex_);
-  inOrder_.push_back(Entry{frame, State::Queued});
+  inOrder_.push_back(Entry{frame->number, frame, State::Queued});
   changed_.notify_all();
 }
 
@@ -78,51 +83,55 @@ void FramePipeline::Work() {
     });
     if (next == inOrder_.end()) return;  // closing, and nothing is left to write
     FrameBuffer* frame = next->frame;
+    const uint64_t number = next->number;
     bool written = false;
     std::string error;
-    if (!failed_ && stage_.stop && stage_.stop()) Fail(std::string());
+    if (!failed_ && stage_.stop && stage_.stop()) Fail(number, std::string());
     if (!failed_) {
       next->state = State::Writing;
       lock.unlock();
       try {
         written = stage_.write(*frame, &error);
       } catch (const std::bad_alloc&) {
-        error = "out of memory while writing frame " + std::to_string(frame->number);
+        error = "out of memory while writing frame " + std::to_string(number);
       } catch (const std::exception& e) {
         error = e.what();
       }
       lock.lock();
     }
     // The deque may have moved while the lock was free: find the frame again.
-    auto entry = std::find_if(inOrder_.begin(), inOrder_.end(), [&](const Entry& e) { return e.frame == frame; });
+    auto entry = std::find_if(inOrder_.begin(), inOrder_.end(), [&](const Entry& e) { return e.number == number; });
     entry->state = written ? State::Written : State::Failed;
-    // Any failed frame ends the output, said or not: a frame left out would leave a gap.
-    if (!written && !failed_) Fail(error.empty() ? "frame " + std::to_string(frame->number) + " could not be written" : error);
+    entry->frame = nullptr;
+    // Any failed or dropped frame ends the output there, said or not: a frame left out would
+    // leave a gap. Earlier frames still being written are placed when they are done.
+    if (!written) Fail(number, error.empty() && !failed_ ? "frame " + std::to_string(number) + " could not be written" : error);
     free_.push_back(frame);
     PlaceReady();
     changed_.notify_all();
   }
 }
 
-void FramePipeline::Fail(const std::string& error) {
+void FramePipeline::Fail(uint64_t number, const std::string& error) {
   if (!failed_) error_ = error;
   failed_ = true;
+  limit_ = std::min(limit_, number);
 }
 
 void FramePipeline::PlaceReady() {
   while (!inOrder_.empty()) {
     Entry& front = inOrder_.front();
     if (front.state == State::Queued || front.state == State::Writing) return;
-    if (front.state == State::Written && !failed_) {
+    if (front.state == State::Written && front.number < limit_) {
       std::string error;
-      if (!stage_.place || stage_.place(front.frame->number, &error)) {
+      if (!stage_.place || stage_.place(front.number, &error)) {
         ++placed_;
         inOrder_.pop_front();
         continue;
       }
-      Fail(error);
+      Fail(front.number, error);
     }
-    if (front.state == State::Written && stage_.discard) stage_.discard(front.frame->number);
+    if (front.state == State::Written && stage_.discard) stage_.discard(front.number);
     inOrder_.pop_front();
   }
 }

@@ -50,8 +50,9 @@ class FramePipeline {
   FramePipeline(const FramePipeline&) = delete;
   FramePipeline& operator=(const FramePipeline&) = delete;
 
-  // A free buffer for the next frame, waiting while every buffer is taken; null once a frame
-  // has failed (nothing more will be written).
+  // A free buffer for the next frame, waiting while as many frames as there are buffers are
+  // handed on and not yet placed; null once a frame has failed or a stop was requested
+  // (nothing more will be written).
   FrameBuffer* Acquire();
   // Hands a buffer from Acquire on, filled and numbered; numbers must rise.
   void Submit(FrameBuffer* frame);
@@ -65,13 +66,18 @@ class FramePipeline {
 
  private:
   enum class State { Queued, Writing, Written, Failed };
+  // A frame handed on. Its buffer goes back to the free ones as soon as it is written, and
+  // may then hold a later frame while this one waits to be placed: the number is its own.
   struct Entry {
-    FrameBuffer* frame;
+    uint64_t number;
+    FrameBuffer* frame;  // while queued or being written; null after
     State state;
   };
 
   void Work();
-  void Fail(const std::string& error);  // the mutex is held
+  // Frame `number` (UINT64_MAX: none in particular) failed or was dropped: no frame from it
+  // on is placed, and no new one is taken. The first error is kept. The mutex is held.
+  void Fail(uint64_t number, const std::string& error);
   void PlaceReady();                    // the mutex is held
 
   FrameStage stage_;
@@ -84,6 +90,7 @@ class FramePipeline {
   std::deque<Entry> inOrder_;  // handed on and not yet placed (or dropped), in frame order
   uint64_t placed_ = 0;
   bool failed_ = false;
+  uint64_t limit_ = UINT64_MAX;  // the first frame not to be placed
   bool closing_ = false;
   std::string error_;
 };

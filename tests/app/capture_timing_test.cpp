@@ -245,4 +245,22 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
   EXPECT_NE(err.find("bad value '2000' for --fps: at most 1000 frames per second"), std::string::npos) << err;
 }
 
+// --png-level: 0 to 9, for PNG frames only; the capture's fast default when not given.
+TEST(CaptureOptions, PngLevelIsForFrameFolders) {
+  EXPECT_EQ(ParseOk({"--capture", "o", "--fps", "30"}).capturePngLevel, -1);
+  EXPECT_EQ(ParseOk({"--capture", "o", "--fps", "30", "--png-level", "9"}).capturePngLevel, 9);
+  EXPECT_EQ(ParseOk({"--capture", "o", "--fps", "30", "--png-level=0"}).capturePngLevel, 0);
+  for (const char* bad : {"10", "-1", "x", ""})
+    ParseOk({"--capture", "o", "--fps", "30", "--png-level", bad}, ParseOutcome::Error);
+  ParseOk({"--capture", "o.mp4", "--fps", "30", "--png-level", "3"}, ParseOutcome::Error);
+  ParseOk({"--png-level", "3"}, ParseOutcome::Error);
+  ParseOk({"--frame", "3", "--out", "f.png", "--png-level", "3"}, ParseOutcome::Error);
+  // The default is fast; stored frames need no filter; from level 4 libpng picks per row.
+  using zel::app::offline::PngCompressionFor;
+  EXPECT_EQ(PngCompressionFor(zel::app::offline::kCapturePngLevel).level, 1);
+  EXPECT_EQ(PngCompressionFor(1).filters, gfxutil::PngFilters::Sub);
+  EXPECT_EQ(PngCompressionFor(0).filters, gfxutil::PngFilters::None);
+  EXPECT_EQ(PngCompressionFor(9).filters, gfxutil::PngFilters::Adaptive);
+}
+
 }  // namespace
