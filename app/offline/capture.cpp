@@ -113,12 +113,11 @@ class FrameFlow {
     bool ok = true;
     while (drain && ok && !readback_.Empty()) ok = HandOnOldest();
     std::string writeError;
-    if (!pipeline_.Finish(&writeError) && ok) {
-      *error = writeError;
-      return false;
-    }
-    if (!ok) *error = readError_;
-    return ok;
+    const bool written = pipeline_.Finish(&writeError);
+    // A frame that could not be read back ends the run first; else a writer's failure.
+    if (!readError_.empty()) *error = readError_;
+    else if (!written) *error = writeError;
+    return ok && written && readError_.empty();
   }
 
   uint64_t Placed() const { return pipeline_.Placed(); }

@@ -4,8 +4,11 @@
 //   mp4      captured to an MP4 file (zel16 --capture's own code: read-back ring, ffmpeg pipe);
 //   png      captured to a folder of PNG files (read-back ring, encoding workers);
 // and each capture's throughput is given as a fraction of the render pass's before it
-// (render seconds / capture seconds, for the same frames). Load averages are printed with
-// every round: on a shared machine, compare ratios, not times.
+// (render seconds / capture seconds, for the same frames). CPU is that of every thread of
+// the process, ffmpeg's included. The three passes run in turns, round after round, and
+// the summary gives the median of the rounds' ratios and the ratio of the fastest passes
+// (the least disturbed by other work). Load averages are printed with every round: on a
+// shared machine, compare ratios, not times.
 //
 //   bench_capture [--sizes WxH,...] [--from S] [--to S] [--fps N] [--rounds N] [--out DIR]
 //   bench_capture --png-table [--sizes WxH] [--out DIR]
@@ -45,7 +48,7 @@ struct Options {
   std::vector<Size> sizes = {{640, 480}, {800, 600}};
   double from = 0.0, to = 20.0;  // seconds of demo time
   unsigned fps = 10;
-  int rounds = 2;
+  int rounds = 5;
   bool pngTable = false;
   std::string out = fs::temp_directory_path().string();
 };
@@ -89,45 +92,76 @@ bool Capture(const Options& options, const Size& size, const std::string& out, o
   line.captureTo = options.to;
   line.frameWidth = size.width;
   line.frameHeight = size.height;
+  rusage before{}, after{};
+  getrusage(RUSAGE_CHILDREN, &before);
   const int status = offline::RunCapture(line, times);
+  getrusage(RUSAGE_CHILDREN, &after);
+  // ffmpeg's CPU time, counted once it has been waited for: the whole encode of the video.
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+  times->cpuSeconds += seconds(after.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_utime) - seconds(before.ru_stime);
   std::error_code ignored;
   fs::remove_all(out, ignored);
   return status == 0;
 }
 
-void PrintPass(const char* kind, const offline::CaptureTimes& t, double renderSeconds) {
-  const double n = std::max<double>(1.0, static_cast<double>(t.frames));
-  std::printf("  %-7s %5llu frames  %8.2f ms/frame  CPU %8.2f ms/frame  ratio %5.3f\n", kind,
-              static_cast<unsigned long long>(t.frames), t.seconds / n * 1e3, t.cpuSeconds / n * 1e3,
-              t.seconds > 0.0 ? renderSeconds / t.seconds : 0.0);
+double MsPerFrame(double seconds, uint64_t frames) {
+  return seconds / std::max<double>(1.0, static_cast<double>(frames)) * 1e3;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const size_t half = values.size() / 2;
+  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+}
+
+struct Passes {
+  std::vector<offline::CaptureTimes> render, mp4, png;
+};
+
+void Summarise(const Size& size, const Passes& passes) {
+  std::vector<double> mp4Ratios, pngRatios;
+  double fastestRender = 1e300, fastestMp4 = 1e300, fastestPng = 1e300;
+  for (size_t i = 0; i < passes.render.size(); ++i) {
+    mp4Ratios.push_back(passes.render[i].seconds / passes.mp4[i].seconds);
+    pngRatios.push_back(passes.render[i].seconds / passes.png[i].seconds);
+    fastestRender = std::min(fastestRender, passes.render[i].seconds);
+    fastestMp4 = std::min(fastestMp4, passes.mp4[i].seconds);
+    fastestPng = std::min(fastestPng, passes.png[i].seconds);
+  }
+  std::printf("%dx%d capture throughput / render-only throughput: median of rounds mp4 %.3f png %.3f; "
+              "fastest passes mp4 %.3f png %.3f\n",
+              size.width, size.height, Median(mp4Ratios), Median(pngRatios), fastestRender / fastestMp4,
+              fastestRender / fastestPng);
 }
 
 bool RunRatios(const Options& options) {
-  std::printf("bench_capture: %g-%g s at %u fps, %d round(s)\n", options.from, options.to, options.fps,
-              options.rounds);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // a line at a time: rounds are minutes apart
+  std::printf("bench_capture: %g-%g s at %u fps, %d round(s); ms and CPU ms per frame, ratio to render\n",
+              options.from, options.to, options.fps, options.rounds);
   for (const Size& size : options.sizes) {
-    std::vector<double> mp4Ratios, pngRatios;
+    Passes passes;
     for (int round = 0; round < options.rounds; ++round) {
-      std::printf("\n%dx%d round %d (load average %s)\n", size.width, size.height, round + 1, LoadAverage().c_str());
+      const std::string load = LoadAverage();
       offline::CaptureTimes render, mp4, png;
       const std::string base = (fs::path(options.out) / "bench_capture_").string();
       if (!RenderOnly(options, size, &render) || !Capture(options, size, base + "video.mp4", &mp4) ||
           !Capture(options, size, base + "frames", &png))
         return false;
-      PrintPass("render", render, render.seconds);
-      PrintPass("mp4", mp4, render.seconds);
-      PrintPass("png", png, render.seconds);
-      mp4Ratios.push_back(render.seconds / mp4.seconds);
-      pngRatios.push_back(render.seconds / png.seconds);
-      std::printf("  (load average after: %s)\n", LoadAverage().c_str());
+      passes.render.push_back(render);
+      passes.mp4.push_back(mp4);
+      passes.png.push_back(png);
+      std::printf("%dx%d round %d, load %s: %llu frames; render %.1f (CPU %.1f); mp4 %.1f (CPU %.1f) %.3f; "
+                  "png %.1f (CPU %.1f) %.3f\n",
+                  size.width, size.height, round + 1, load.c_str(), static_cast<unsigned long long>(render.frames),
+                  MsPerFrame(render.seconds, render.frames), MsPerFrame(render.cpuSeconds, render.frames),
+                  MsPerFrame(mp4.seconds, mp4.frames), MsPerFrame(mp4.cpuSeconds, mp4.frames),
+                  render.seconds / mp4.seconds, MsPerFrame(png.seconds, png.frames),
+                  MsPerFrame(png.cpuSeconds, png.frames), render.seconds / png.seconds);
     }
-    auto median = [](std::vector<double> v) {
-      std::sort(v.begin(), v.end());
-      return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-    };
-    std::printf("%dx%d median ratio: mp4 %.3f  png %.3f\n", size.width, size.height, median(mp4Ratios),
-                median(pngRatios));
+    Summarise(size, passes);
   }
+  std::printf("load average at the end: %s\n", LoadAverage().c_str());
   return true;
 }
 
