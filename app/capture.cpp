@@ -10,7 +10,7 @@
 #include "app/exit_status.h"
 #include <zel_crt_interrupt.h>
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 constexpr double kRangeLimit = show::kShowEnd + 1.0;  // seconds; no frame is drawn beyond
@@ -158,4 +158,4 @@ int RunCapture(const CommandLine& line) {
   return StatusCode(Conclude(settings, *sink, ending, end, ending == Ending::Failed ? error : std::string()));
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zel::app {
+
 struct CommandLine;
 
 namespace capture {
@@ -16,3 +18,5 @@ constexpr const char* kShowMusic = "Data/Music/sm.mp3";  // relative to the data
 int RunCapture(const CommandLine& line);
 
 }  // namespace capture
+
+}  // namespace zel::app

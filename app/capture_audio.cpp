@@ -9,7 +9,7 @@
 #include "app/capture_wav.h"
 #include "app/show_schedule.h"
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 constexpr int kChannels = 2;
@@ -73,4 +73,4 @@ bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, i
   return true;
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

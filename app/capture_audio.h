@@ -10,7 +10,7 @@
 
 #include "app/capture_timing.h"
 
-namespace capture {
+namespace zel::app::capture {
 
 constexpr int kAudioRate = 44100;  // Hz, the show's mixing rate
 
@@ -28,4 +28,4 @@ int64_t TrackEnd(uint64_t endFrame, FrameRate rate);
 bool WriteSoundtrack(const std::string& wavPath, const std::string& musicPath, int64_t first,
                      int64_t end, std::string* warning, std::string* error);
 
-}  // namespace capture
+}  // namespace zel::app::capture

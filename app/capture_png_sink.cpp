@@ -14,7 +14,7 @@
 #include "app/capture_wav.h"
 #include "gfxutil/image_png.h"
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 constexpr const char* kSoundtrackName = "soundtrack.wav";
@@ -105,4 +105,4 @@ std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings) {
   return std::make_unique<PngSink>(settings);
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

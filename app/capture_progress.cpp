@@ -1,6 +1,6 @@
 #include "app/capture_progress.h"
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 constexpr int kBarWidth = 30;             // characters
@@ -50,4 +50,4 @@ void ProgressBar::Finish(uint64_t done) {
   std::fflush(out_);
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-namespace capture {
+namespace zel::app::capture {
 
 // The bar's text for `done` of `total` frames after `seconds` of wall time (no newline).
 std::string ProgressLine(uint64_t done, uint64_t total, double seconds);
@@ -28,4 +28,4 @@ class ProgressBar {
   double lastDraw_ = -1.0;  // seconds since start
 };
 
-}  // namespace capture
+}  // namespace zel::app::capture

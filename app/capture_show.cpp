@@ -13,7 +13,7 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 template <class T>
@@ -42,7 +42,7 @@ bool OfflineShow::Open(int width, int height, std::string* error, ExitStatus* st
     *status = ExitStatus::NoWindow;
     return false;
   }
-  device_ = new (std::nothrow) RenderDevice;
+  device_ = new (std::nothrow) render::RenderDevice;
   if (device_ == nullptr || FAILED(device_->Create(window_, width, height, false))) {
     *error = "could not create the Direct3D device";
     *status = ExitStatus::NoDevice;
@@ -50,10 +50,10 @@ bool OfflineShow::Open(int width, int height, std::string* error, ExitStatus* st
   }
   const auto start = std::chrono::steady_clock::now();
   IDirect3DDevice9* d3d = device_->GetDevice();
-  SetModelFileMissingHandler(EndRunOnMissingModel);
-  title_ = new (std::nothrow) TitleScene(d3d);
-  sky_ = new (std::nothrow) SkyScene(d3d);
-  opening_ = new (std::nothrow) OpeningScene(d3d);
+  model3ds::SetModelFileMissingHandler(EndRunOnMissingModel);
+  title_ = new (std::nothrow) scenes::TitleScene(d3d);
+  sky_ = new (std::nothrow) scenes::SkyScene(d3d);
+  opening_ = new (std::nothrow) scenes::OpeningScene(d3d);
   loadSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return true;
 }
@@ -70,4 +70,4 @@ bool OfflineShow::Grab(std::vector<uint8_t>* rgba) {
          w == static_cast<UINT>(width_) && h == static_cast<UINT>(height_);
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -13,12 +13,17 @@
 #include "app/exit_status.h"
 #include "app/show_schedule.h"
 
+namespace zel::render {
 class RenderDevice;
+}
+
+namespace zel::scenes {
 class TitleScene;
 class SkyScene;
 class OpeningScene;
+}
 
-namespace capture {
+namespace zel::app::capture {
 
 // Stands in for the music player in the frame: the play requests from 6.0 s on do nothing.
 struct SilentMusic {
@@ -42,19 +47,19 @@ class OfflineShow {
   bool Grab(std::vector<uint8_t>* rgba);
 
   double LoadSeconds() const { return loadSeconds_; }  // time to construct the scenes
-  RenderDevice& Device() { return *device_; }
-  TitleScene* Title() { return title_; }
-  SkyScene* Sky() { return sky_; }
-  OpeningScene* Opening() { return opening_; }
+  render::RenderDevice& Device() { return *device_; }
+  scenes::TitleScene* Title() { return title_; }
+  scenes::SkyScene* Sky() { return sky_; }
+  scenes::OpeningScene* Opening() { return opening_; }
 
  private:
   HWND window_ = nullptr;
-  RenderDevice* device_ = nullptr;
-  TitleScene* title_ = nullptr;
-  SkyScene* sky_ = nullptr;
-  OpeningScene* opening_ = nullptr;
+  render::RenderDevice* device_ = nullptr;
+  scenes::TitleScene* title_ = nullptr;
+  scenes::SkyScene* sky_ = nullptr;
+  scenes::OpeningScene* opening_ = nullptr;
   int width_ = 0, height_ = 0;
   double loadSeconds_ = 0.0;
 };
 
-}  // namespace capture
+}  // namespace zel::app::capture

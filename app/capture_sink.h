@@ -12,7 +12,7 @@
 #include "app/capture_timing.h"
 #include "app/output_file.h"
 
-namespace capture {
+namespace zel::app::capture {
 
 struct CaptureSettings {
   std::string out;         // directory, or a .mp4/.mkv/.webm file
@@ -59,4 +59,4 @@ bool IsCaptureFileName(const std::string& name);
 std::unique_ptr<FrameSink> MakePngSink(const CaptureSettings& settings);
 std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings);
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -5,7 +5,7 @@
 #include <limits>
 #include <numeric>
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 // Digits only: false for anything else. More digits than kMaxRateTerm has read as a value
@@ -116,4 +116,4 @@ uint64_t FirstTickPast(float seconds) {
   return FirstTickReaching(std::nextafter(seconds, std::numeric_limits<float>::infinity()));
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -10,7 +10,7 @@
 
 #include "app/demo_clock.h"
 
-namespace capture {
+namespace zel::app::capture {
 
 // A frame rate of num/den frames per second: 30 is 30/1, NTSC video 30000/1001. Kept in
 // lowest terms by ParseFrameRate.
@@ -70,4 +70,4 @@ uint64_t FirstTickReaching(float seconds);
 // the tick on which the show ends).
 uint64_t FirstTickPast(float seconds);
 
-}  // namespace capture
+}  // namespace zel::app::capture

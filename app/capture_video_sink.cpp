@@ -20,7 +20,7 @@
 #include "app/capture_sink.h"
 #include "app/capture_wav.h"
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 bool StopRequested() { return zel::crt::InterruptRequested(); }
@@ -180,4 +180,4 @@ std::unique_ptr<FrameSink> MakeVideoSink(const CaptureSettings& settings) {
   return std::make_unique<VideoSink>(settings);
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

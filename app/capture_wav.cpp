@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-namespace capture {
+namespace zel::app::capture {
 namespace {
 
 constexpr size_t kHeaderBytes = 44;
@@ -128,4 +128,4 @@ bool TruncateWav(const std::string& path, uint64_t frames, std::string* error) {
   return ok;
 }
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace capture {
+namespace zel::app::capture {
 
 class WavWriter {
  public:
@@ -36,4 +36,4 @@ class WavWriter {
 // is not such a WAV or cannot be rewritten.
 bool TruncateWav(const std::string& path, uint64_t frames, std::string* error);
 
-}  // namespace capture
+}  // namespace zel::app::capture

@@ -12,6 +12,8 @@
 
 #include "app/capture_timing.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
@@ -259,3 +261,5 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& op
   if (!conflict.empty()) return fail(conflict);
   return ParseOutcome::Run;
 }
+
+}  // namespace zel::app

@@ -23,6 +23,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr double kTicksPerSecond = 1000.0;
@@ -73,7 +75,7 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
 
   HWND window = zel::win32::CreateOffscreenWindow(width, height);
   if (window == nullptr) return Fail(ExitStatus::NoWindow, "--frame needs a display (for example under xvfb-run)");
-  RenderDevice device;
+  render::RenderDevice device;
   if (FAILED(device.Create(window, width, height, false))) {
     device.ReleaseDevice();
     DestroyWindow(window);
@@ -81,10 +83,10 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   }
   IDirect3DDevice9 *d3dDevice = device.GetDevice();
   // Built in the show's order; a scene whose allocation fails is left out, as in the show.
-  SetModelFileMissingHandler(EndRunOnMissingModel);
-  auto *title = new (std::nothrow) TitleScene(d3dDevice);
-  auto *sky = new (std::nothrow) SkyScene(d3dDevice);
-  auto *opening = new (std::nothrow) OpeningScene(d3dDevice);
+  model3ds::SetModelFileMissingHandler(EndRunOnMissingModel);
+  auto *title = new (std::nothrow) scenes::TitleScene(d3dDevice);
+  auto *sky = new (std::nothrow) scenes::SkyScene(d3dDevice);
+  auto *opening = new (std::nothrow) scenes::OpeningScene(d3dDevice);
 
   const BYTE keys[256] = {};
   SilentMusic music;
@@ -98,3 +100,5 @@ int RenderFrameToPng(float seconds, const std::string &path, int width, int heig
   DestroyWindow(window);
   return status;
 }
+
+}  // namespace zel::app

@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace zel::app {
+
 // Renders the frame and writes it; 0 on success, else a non-zero status with the reason on
 // standard error.
 int RenderFrameToPng(float seconds, const std::string &path, int width, int height);
+
+}  // namespace zel::app

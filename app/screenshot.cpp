@@ -8,6 +8,8 @@
 #include "app/output_file.h"
 #include "gfxutil/surface.h"
 
+namespace zel::app {
+
 namespace {
 std::string& Folder() {
   static std::string folder;
@@ -59,3 +61,5 @@ bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
   std::fprintf(stderr, "zel16: screenshot %s\n", path.c_str());
   return true;
 }
+
+}  // namespace zel::app

@@ -6,6 +6,8 @@
 
 struct IDirect3DDevice9;
 
+namespace zel::app {
+
 // The folder screenshots go into (the working directory the program was started in, before
 // it moved to its data); empty: the working directory.
 void SetScreenshotFolder(const std::string& folder);
@@ -20,3 +22,5 @@ bool TakeScreenshot(IDirect3DDevice9* device, float seconds);
 // Writes the device's back buffer to `path` as a PNG file, read back through a system-memory
 // surface. False with the reason in *error when the frame cannot be read back or written.
 bool SaveFrameAsPng(IDirect3DDevice9* device, const std::string& path, std::string* error);
+
+}  // namespace zel::app

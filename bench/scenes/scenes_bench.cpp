@@ -15,6 +15,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::scenes {
+
 namespace {
 
 struct SilentMusic {
@@ -42,7 +44,7 @@ void RunFrames(benchmark::State &state, Device &device, IDirect3DDevice9 *d3d, f
   const BYTE keys[256] = {};
   SilentMusic music;
   for (auto _ : state) {
-    show::ShowFrame(t, keys, device, music, title, sky, opening);
+    app::show::ShowFrame(t, keys, device, music, title, sky, opening);
     after();
   }
   delete title;
@@ -64,7 +66,7 @@ void BM_FrameOnOpenGl(benchmark::State &state) {
     state.SkipWithError("no display: run under xvfb-run");
     return;
   }
-  RenderDevice device;
+  render::RenderDevice device;
   if (FAILED(device.Create(window, 640, 480, false))) {
     state.SkipWithError("no OpenGL device");
   } else {
@@ -80,10 +82,14 @@ BENCHMARK(BM_FrameOnOpenGl)->Arg(30)->Arg(100)->Arg(150)->Arg(1000)->Unit(benchm
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int Main(int argc, char **argv) {
   if (chdir(ZEL16_BINARY_DIR) != 0) std::perror(ZEL16_BINARY_DIR);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;
 }
+
+}  // namespace zel::scenes
+
+int main(int argc, char **argv) { return zel::scenes::Main(argc, argv); }

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+namespace zel::app {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -323,3 +325,5 @@ TEST_F(CaptureRunTest, CtrlCKeepsEveryWholeFrameAndCutsTheTrackToThem) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

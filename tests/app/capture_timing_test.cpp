@@ -17,6 +17,8 @@
 #include "app/capture_wav.h"
 #include "app/command_line.h"
 
+namespace zel::app {
+
 namespace {
 
 using capture::FramesBetween;
@@ -246,3 +248,5 @@ TEST(CaptureOptions, ParsedAndCheckedTogether) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -10,6 +10,8 @@
 
 #include "app/command_line.h"
 
+namespace zel::app {
+
 namespace {
 
 ParseOutcome Parse(std::vector<const char *> args, CommandLine &line) {
@@ -65,3 +67,5 @@ TEST(FrameRender, WritesTheOpeningCardAsPng) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

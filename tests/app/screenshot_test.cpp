@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace zel::app {
+
 namespace {
 
 TEST(Screenshot, NamedWithTheDemoTimeToTheMillisecond) {
@@ -19,3 +21,5 @@ TEST(Screenshot, NoDeviceIsAFailureNotACrash) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

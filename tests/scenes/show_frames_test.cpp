@@ -22,6 +22,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::scenes {
+
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
@@ -46,7 +48,7 @@ class ShowFramesTest : public ::testing::Test {
     liveAtStart = zel::d3d9::LiveObjectCount();
     window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
     ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
-    device = new RenderDevice;
+    device = new render::RenderDevice;
     ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
     title = new TitleScene(device->GetDevice());
     sky = new SkyScene(device->GetDevice());
@@ -67,7 +69,7 @@ class ShowFramesTest : public ::testing::Test {
     ASSERT_NE(opening, nullptr);
     const BYTE keys[256] = {};
     SilentMusic music;
-    ASSERT_EQ(show::ShowFrame(t, keys, *device, music, title, sky, opening), show::FrameResult::Drawn);
+    ASSERT_EQ(app::show::ShowFrame(t, keys, *device, music, title, sky, opening), app::show::FrameResult::Drawn);
     UINT w = 0, h = 0;
     ASSERT_TRUE(gfxutil::GrabBackBuffer(device->GetDevice(), &pixels, &w, &h));
     ASSERT_EQ(w, static_cast<UINT>(kWidth));
@@ -130,7 +132,7 @@ class ShowFramesTest : public ::testing::Test {
 
   static inline int liveAtStart = 0;
   static inline HWND window = nullptr;
-  static inline RenderDevice *device = nullptr;
+  static inline render::RenderDevice *device = nullptr;
   static inline TitleScene *title = nullptr;
   static inline SkyScene *sky = nullptr;
   static inline OpeningScene *opening = nullptr;
@@ -218,26 +220,26 @@ TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
   const int liveAtStart = zel::d3d9::LiveObjectCount();
   HWND window = zel::win32::CreateOffscreenWindow(kWidth, kHeight);
   ASSERT_NE(window, nullptr) << "no display: run under xvfb-run";
-  auto *device = new RenderDevice;
+  auto *device = new render::RenderDevice;
   ASSERT_EQ(device->Create(window, kWidth, kHeight, false), S_OK);
   auto *title = new TitleScene(device->GetDevice());
   auto *sky = new SkyScene(device->GetDevice());
   auto *opening = new OpeningScene(device->GetDevice());
-  CrtRandReset();
+  crt::CrtRandReset();
 
   const BYTE keys[256] = {};
   SilentMusic music;
   float t = 0.0f;
   int drawn = 0;
-  show::FrameResult result;
-  while ((result = show::ShowFrame(t, keys, *device, music, title, sky, opening)) == show::FrameResult::Drawn) {
+  app::show::FrameResult result;
+  while ((result = app::show::ShowFrame(t, keys, *device, music, title, sky, opening)) == app::show::FrameResult::Drawn) {
     ++drawn;
-    for (int i = 0; i < 2000; ++i) t += DemoClock::kTick;
+    for (int i = 0; i < 2000; ++i) t += app::DemoClock::kTick;
   }
-  EXPECT_EQ(result, show::FrameResult::TimeUp);
+  EXPECT_EQ(result, app::show::FrameResult::TimeUp);
   EXPECT_GT(t, 179.0f);
   EXPECT_EQ(drawn, 90);  // t = 0, 2, ..., 178 (within the float drift), then past 179
-  EXPECT_NE(CrtRandState(), 1u);  // the words drew from the sequence
+  EXPECT_NE(crt::CrtRandState(), 1u);  // the words drew from the sequence
 
   delete title;
   delete sky;
@@ -249,3 +251,5 @@ TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
 }
 
 }  // namespace
+
+}  // namespace zel::scenes
