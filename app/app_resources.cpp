@@ -1,128 +1,233 @@
-// The program's resources: the setup dialog template (101) and the dialog's picture (115).
-// The picture is the one the data generator writes into the build tree when it is there;
-// otherwise a picture drawn here: a dusk gradient over a receding grid with "ZEL 16" in
-// block letters.
+// The program's resources: the setup dialog (101) and the dialog's picture (115), which the
+// data generator writes into the build tree. The dialog comes as the bytes of an extended
+// dialog template (DLGTEMPLATEEX): little-endian WORDs and DWORDs, UTF-16 strings ending in a
+// zero WORD, every item on a DWORD boundary. The window layer reads both as a resource
+// compiler would have left them in the executable.
+#include "app/app_resources.h"
+
 #include <zel_win32_ext.h>
 
-#include <cstdint>
-#include <vector>
-
-#include "app/demo_app.h"
-#include "app/setup_dialog_template.h"
-
-#if defined(ZEL16_HAVE_GENERATED_BITMAP115)
 #include "bitmap115.h"
-#endif
+
+namespace zel::app {
 
 namespace {
 
 constexpr WORD kSetupDialogId = 101;
 constexpr WORD kPictureId = 115;
-constexpr int kPictureWidth = 304;   // pixels
-constexpr int kPictureHeight = 176;
-
-// 5x7 block letters, one string per row, '#' set.
-struct Glyph {
-  char c;
-  const char* rows[7];
-};
-constexpr Glyph kGlyphs[] = {
-    {'Z', {"#####", "    #", "   # ", "  #  ", " #   ", "#    ", "#####"}},
-    {'E', {"#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#####"}},
-    {'L', {"#    ", "#    ", "#    ", "#    ", "#    ", "#    ", "#####"}},
-    {'1', {"  #  ", " ##  ", "# #  ", "  #  ", "  #  ", "  #  ", "#####"}},
-    {'6', {" ### ", "#    ", "#    ", "#### ", "#   #", "#   #", " ### "}},
-    {' ', {"     ", "     ", "     ", "     ", "     ", "     ", "     "}},
-};
-
-struct Canvas {
-  std::vector<uint8_t> rgb = std::vector<uint8_t>(kPictureWidth * kPictureHeight * 3);
-  void Set(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-    if (x < 0 || y < 0 || x >= kPictureWidth || y >= kPictureHeight) return;
-    uint8_t* p = &rgb[(y * kPictureWidth + x) * 3];
-    p[0] = r;
-    p[1] = g;
-    p[2] = b;
-  }
-};
-
-void PaintBackground(Canvas& canvas) {
-  const int horizon = kPictureHeight * 3 / 5;
-  for (int y = 0; y < kPictureHeight; ++y) {
-    for (int x = 0; x < kPictureWidth; ++x) {
-      if (y < horizon) {  // sky: deep blue at the top to violet at the horizon
-        int k = y * 255 / horizon;
-        canvas.Set(x, y, static_cast<uint8_t>(20 + k / 2), static_cast<uint8_t>(8 + k / 8),
-                   static_cast<uint8_t>(60 + k / 3));
-        continue;
-      }
-      // Ground: a grid whose lines converge on the centre of the horizon.
-      int depth = y - horizon + 1;
-      int across = (x - kPictureWidth / 2) * 16 / depth;
-      bool line = (across % 16 == 0) || ((1600 / depth) % 12 == 0);
-      canvas.Set(x, y, line ? 230 : 16, line ? 60 : 4, line ? 200 : 30);
-    }
-  }
-}
-
-void PaintText(Canvas& canvas, const char* text, int scale) {
-  int length = 0;
-  while (text[length]) ++length;
-  int x0 = (kPictureWidth - length * 6 * scale) / 2;
-  int y0 = kPictureHeight * 3 / 5 - 9 * scale;
-  for (int i = 0; i < length; ++i) {
-    for (const Glyph& glyph : kGlyphs) {
-      if (glyph.c != text[i]) continue;
-      for (int row = 0; row < 7; ++row)
-        for (int col = 0; col < 5; ++col)
-          if (glyph.rows[row][col] == '#')
-            for (int dy = 0; dy < scale; ++dy)
-              for (int dx = 0; dx < scale; ++dx) {
-                int x = x0 + (i * 6 + col) * scale + dx, y = y0 + row * scale + dy;
-                canvas.Set(x + 2, y + 2, 10, 0, 20);  // drop shadow
-                canvas.Set(x, y, 255, static_cast<uint8_t>(200 - row * 20), 90);
-              }
-    }
-  }
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-// The picture as a bitmap resource: BITMAPINFOHEADER, then the rows bottom-up in BGR.
-[[maybe_unused]] std::vector<uint8_t> DrawnPicture() {
-  Canvas canvas;
-  PaintBackground(canvas);
-  PaintText(canvas, "ZEL 16", 7);
-  const uint32_t stride = (kPictureWidth * 3 + 3) & ~3u;
-  std::vector<uint8_t> dib;
-  Put32(dib, 40);  // biSize
-  Put32(dib, kPictureWidth);
-  Put32(dib, kPictureHeight);
-  Put32(dib, 1 | 24 << 16);  // biPlanes 1, biBitCount 24
-  Put32(dib, 0);             // BI_RGB
-  Put32(dib, stride * kPictureHeight);
-  for (int i = 0; i < 4; ++i) Put32(dib, 0);  // resolution and palette: none
-  for (int y = kPictureHeight - 1; y >= 0; --y) {
-    for (int x = 0; x < kPictureWidth; ++x) {
-      const uint8_t* p = &canvas.rgb[(y * kPictureWidth + x) * 3];
-      dib.insert(dib.end(), {p[2], p[1], p[0]});
-    }
-    dib.resize(dib.size() + (stride - kPictureWidth * 3), 0);
-  }
-  return dib;
-}
 
 }  // namespace
+
+const unsigned char kSetupDialogTemplate[722] = {
+  0x01, 0x00,                                               // dlgVer
+  0xFF, 0xFF,                                               // signature: extended template
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0xC0, 0x08, 0xC8, 0x80,                                   // style: WS_POPUP WS_CAPTION WS_SYSMENU DS_MODALFRAME DS_SETFONT DS_CENTER
+  0x0C, 0x00,                                               // cDlgItems
+  0x00, 0x00,                                               // x
+  0x00, 0x00,                                               // y
+  0xDC, 0x00,                                               // cx (dialog units)
+  0xD7, 0x00,                                               // cy (dialog units)
+  0x00, 0x00,                                               // menu: none
+  0x00, 0x00,                                               // windowClass: the standard dialog class
+  0x53, 0x00, 0x65, 0x00, 0x74, 0x00, 0x75, 0x00, 0x70, 0x00, 0x20, 0x00, 0x5A, 0x00, 0x65, 0x00,// title "Setup Zel 16"
+  0x6C, 0x00, 0x20, 0x00, 0x31, 0x00, 0x36, 0x00, 0x00, 0x00,
+  0x08, 0x00,                                               // pointsize
+  0x90, 0x01,                                               // weight: normal (FW_NORMAL)
+  0x00, 0x01,                                               // italic: no; charset: DEFAULT_CHARSET
+  0x4D, 0x00, 0x53, 0x00, 0x20, 0x00, 0x53, 0x00, 0x61, 0x00, 0x6E, 0x00, 0x73, 0x00, 0x20, 0x00,// typeface "MS Sans Serif"
+  0x53, 0x00, 0x65, 0x00, 0x72, 0x00, 0x69, 0x00, 0x66, 0x00, 0x00, 0x00,
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: IDOK: BS_DEFPUSHBUTTON WS_TABSTOP
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x01, 0x00, 0x01, 0x50,                                   // style
+  0x06, 0x00,                                               // x
+  0xC6, 0x00,                                               // y
+  0x66, 0x00,                                               // cx
+  0x0E, 0x00,                                               // cy
+  0x01, 0x00, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x47, 0x00, 0x6F, 0x00, 0x6F, 0x00, 0x6F, 0x00, 0x6F, 0x00, 0x6F, 0x00, 0x6F, 0x00, 0x6F, 0x00,// title "Gooooooooo!"
+  0x6F, 0x00, 0x6F, 0x00, 0x21, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: IDCANCEL: BS_PUSHBUTTON WS_TABSTOP
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x00, 0x00, 0x01, 0x50,                                   // style
+  0x72, 0x00,                                               // x
+  0xC6, 0x00,                                               // y
+  0x63, 0x00,                                               // cx
+  0x0E, 0x00,                                               // cy
+  0x02, 0x00, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x51, 0x00, 0x75, 0x00, 0x75, 0x00, 0x75, 0x00, 0x75, 0x00, 0x69, 0x00, 0x69, 0x00, 0x69, 0x00,// title "Quuuuiiiiiit"
+  0x69, 0x00, 0x69, 0x00, 0x69, 0x00, 0x74, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  // ---- item: 1000: BS_AUTOCHECKBOX WS_TABSTOP
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x03, 0x00, 0x01, 0x50,                                   // style
+  0x36, 0x00,                                               // x
+  0xAE, 0x00,                                               // y
+  0x63, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xE8, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x46, 0x00, 0x75, 0x00, 0x6C, 0x00, 0x6C, 0x00, 0x73, 0x00, 0x63, 0x00, 0x72, 0x00, 0x65, 0x00,// title "Fullscreen (recommended)"
+  0x65, 0x00, 0x6E, 0x00, 0x20, 0x00, 0x28, 0x00, 0x72, 0x00, 0x65, 0x00, 0x63, 0x00, 0x6F, 0x00,
+  0x6D, 0x00, 0x6D, 0x00, 0x65, 0x00, 0x6E, 0x00, 0x64, 0x00, 0x65, 0x00, 0x64, 0x00, 0x29, 0x00,
+  0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  // ---- item: 1001: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x0C, 0x00,                                               // x
+  0x84, 0x00,                                               // y
+  0x2F, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xE9, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x33, 0x00, 0x32, 0x00, 0x30, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x32, 0x00, 0x34, 0x00,// title "320 x 240"
+  0x30, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: 1002: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x3C, 0x00,                                               // x
+  0x84, 0x00,                                               // y
+  0x2F, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xEA, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x34, 0x00, 0x30, 0x00, 0x30, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x33, 0x00, 0x30, 0x00,// title "400 x 300"
+  0x30, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: 1003: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x9C, 0x00,                                               // x
+  0x84, 0x00,                                               // y
+  0x2F, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xEB, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x35, 0x00, 0x31, 0x00, 0x32, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x33, 0x00, 0x38, 0x00,// title "512 x 384"
+  0x34, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: 1004: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x6C, 0x00,                                               // x
+  0x84, 0x00,                                               // y
+  0x2F, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xEC, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x36, 0x00, 0x34, 0x00, 0x30, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x34, 0x00, 0x38, 0x00,// title "640 x 480"
+  0x30, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: 1005: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x3C, 0x00,                                               // x
+  0x90, 0x00,                                               // y
+  0x2F, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xED, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x38, 0x00, 0x30, 0x00, 0x30, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x36, 0x00, 0x30, 0x00,// title "800 x 600"
+  0x30, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  0x00,                                                     // (padding to a DWORD boundary)
+  0x00,                                                     // (padding to a DWORD boundary)
+  // ---- item: 1006: BS_AUTORADIOBUTTON
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x09, 0x00, 0x00, 0x50,                                   // style
+  0x6C, 0x00,                                               // x
+  0x90, 0x00,                                               // y
+  0x30, 0x00,                                               // cx
+  0x0A, 0x00,                                               // cy
+  0xEE, 0x03, 0x00, 0x00,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x31, 0x00, 0x30, 0x00, 0x32, 0x00, 0x34, 0x00, 0x20, 0x00, 0x78, 0x00, 0x20, 0x00, 0x37, 0x00,// title "1024 x 768"
+  0x36, 0x00, 0x38, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  // ---- item: no id: BS_GROUPBOX
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x07, 0x00, 0x00, 0x50,                                   // style
+  0x06, 0x00,                                               // x
+  0x78, 0x00,                                               // y
+  0xCC, 0x00,                                               // cx
+  0x24, 0x00,                                               // cy
+  0xFF, 0xFF, 0xFF, 0xFF,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x52, 0x00, 0x65, 0x00, 0x73, 0x00, 0x6F, 0x00, 0x6C, 0x00, 0x75, 0x00, 0x74, 0x00, 0x69, 0x00,// title "Resolution"
+  0x6F, 0x00, 0x6E, 0x00, 0x00, 0x00,
+  0x00, 0x00,                                               // extraCount
+  // ---- item: no id: BS_GROUPBOX
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x00, 0x00, 0x00,                                   // exStyle
+  0x07, 0x00, 0x00, 0x50,                                   // style
+  0x06, 0x00,                                               // x
+  0xA2, 0x00,                                               // y
+  0xCC, 0x00,                                               // cx
+  0x1E, 0x00,                                               // cy
+  0xFF, 0xFF, 0xFF, 0xFF,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x80, 0x00,                                               // 0x0080 (Button)
+  0x4D, 0x00, 0x6F, 0x00, 0x64, 0x00, 0x65, 0x00, 0x00, 0x00,// title "Mode"
+  0x00, 0x00,                                               // extraCount
+  // ---- item: no id: static SS_BITMAP WS_BORDER, WS_EX_CLIENTEDGE
+  0x00, 0x00, 0x00, 0x00,                                   // helpID
+  0x00, 0x02, 0x00, 0x00,                                   // exStyle
+  0x0E, 0x00, 0x80, 0x50,                                   // style
+  0x06, 0x00,                                               // x
+  0x06, 0x00,                                               // y
+  0xCC, 0x00,                                               // cx
+  0x6E, 0x00,                                               // cy
+  0xFF, 0xFF, 0xFF, 0xFF,                                   // id
+  0xFF, 0xFF,                                               // windowClass: ordinal
+  0x82, 0x00,                                               // 0x0082 (Static)
+  0xFF, 0xFF,                                               // title: ordinal
+  0x73, 0x00,                                               // bitmap resource 115
+  0x00, 0x00,                                               // extraCount
+};
+
 
 void RegisterAppResources() {
   zel::win32::RegisterResource(RT_DIALOG, kSetupDialogId, kSetupDialogTemplate,
                                sizeof kSetupDialogTemplate);
-#if defined(ZEL16_HAVE_GENERATED_BITMAP115)
   zel::win32::RegisterResource(RT_BITMAP, kPictureId, kBitmap115, sizeof kBitmap115);
-#else
-  static const std::vector<uint8_t> picture = DrawnPicture();
-  zel::win32::RegisterResource(RT_BITMAP, kPictureId, picture.data(), picture.size());
-#endif
 }
+
+}  // namespace zel::app

@@ -14,6 +14,8 @@
 #include "app/offline/capture_timing.h"
 #include "gfxutil/image_png.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr const char* kVersion = "Zel 16 for Linux 1.0.0";
@@ -271,3 +273,5 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& op
   if (!conflict.empty()) return fail(conflict);
   return ParseOutcome::Run;
 }
+
+}  // namespace zel::app

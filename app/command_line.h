@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace zel::app {
+
 struct CommandLine {
   bool help = false;
   bool version = false;
@@ -72,3 +74,5 @@ std::string UsageText(const char* program);
 // Parses "WxH" with both sides decimal integers from 1 to 8192 (pixels): a larger frame
 // costs gigabytes and minutes for a picture no display shows.
 bool ParseSize(const std::string& text, int& width, int& height);
+
+}  // namespace zel::app

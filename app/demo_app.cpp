@@ -18,6 +18,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr int kSetupDialog = 101;
@@ -54,8 +56,8 @@ ShowOptions DemoApp::options;
 // The four process-wide objects, in this order, before the entry point runs. A failed
 // allocation leaves its pointer null.
 DemoApp* theApp = new (std::nothrow) DemoApp;
-RenderDevice* DemoApp::device = new (std::nothrow) RenderDevice;
-MusicPlayer* DemoApp::music = new (std::nothrow) MusicPlayer;
+render::RenderDevice* DemoApp::device = new (std::nothrow) render::RenderDevice;
+audio::MusicPlayer* DemoApp::music = new (std::nothrow) audio::MusicPlayer;
 DemoClock* DemoApp::clock = new (std::nothrow) DemoClock;
 
 int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
@@ -97,10 +99,10 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
   // 6. The scenes load every asset of the show, before the clock starts.
   IDirect3DDevice9* d3dDevice = device->GetDevice();
-  SetModelFileMissingHandler(EndRunOnMissingModel);
-  TitleScene* title = new (std::nothrow) TitleScene(d3dDevice);
-  SkyScene* sky = new (std::nothrow) SkyScene(d3dDevice);
-  OpeningScene* opening = new (std::nothrow) OpeningScene(d3dDevice);
+  model3ds::SetModelFileMissingHandler(EndRunOnMissingModel);
+  scenes::TitleScene* title = new (std::nothrow) scenes::TitleScene(d3dDevice);
+  scenes::SkyScene* sky = new (std::nothrow) scenes::SkyScene(d3dDevice);
+  scenes::OpeningScene* opening = new (std::nothrow) scenes::OpeningScene(d3dDevice);
 
   // 7. The clock starts now: demo time 0 (or the asked start) is the start of the loop.
   MSG msg;
@@ -146,3 +148,5 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   device = nullptr;
   return StatusCode(ExitStatus::Success);
 }
+
+}  // namespace zel::app

@@ -6,8 +6,16 @@
 
 #include <windows.h>
 
-class RenderDevice;
+namespace zel::audio {
 class MusicPlayer;
+}
+
+namespace zel::render {
+class RenderDevice;
+}
+
+namespace zel::app {
+
 class DemoClock;
 
 // What the command line sets beyond the design (defaults: the designed program).
@@ -42,8 +50,8 @@ class DemoApp {
   static HWND window;
   static HINSTANCE instance;
   static BYTE keys[256];     // 1 while the key with that virtual-key code is down
-  static RenderDevice* device;
-  static MusicPlayer* music;
+  static render::RenderDevice* device;
+  static audio::MusicPlayer* music;
   static DemoClock* clock;
 
   static ShowOptions options;
@@ -60,5 +68,4 @@ extern DemoApp* theApp;
 // with ExitStatus::NoModel rather than drawing half a show.
 void EndRunOnMissingModel(const char* fileName);
 
-// The program's resources: the setup dialog (101) and its picture (115).
-void RegisterAppResources();
+}  // namespace zel::app

@@ -1,5 +1,7 @@
 #include "app/demo_clock.h"
 
+namespace zel::app {
+
 static_assert(DemoClock::kTick == 0.001f, "the tick is the float nearest one millisecond");
 
 std::atomic<float> DemoClock::seconds{0.0f};
@@ -40,3 +42,5 @@ void DemoClock::StartAt(float target) {
   }
   seconds.store(sum, std::memory_order_relaxed);
 }
+
+}  // namespace zel::app

@@ -11,6 +11,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace zel::app {
+
 class DemoClock {
  public:
   // The single-precision value nearest 0.001 (bit pattern 0x3A83126F): one tick, seconds.
@@ -41,3 +43,5 @@ class DemoClock {
   static std::atomic<float> seconds;
   UINT timerId = 0;  // kept so that Stop can end the timer
 };
+
+}  // namespace zel::app

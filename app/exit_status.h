@@ -3,6 +3,8 @@
 // them, so a value never changes meaning.
 #pragma once
 
+namespace zel::app {
+
 enum class ExitStatus : int {
   Success = 0,        // the show ended (its end, Escape, a closed window, Cancel in the
                       // dialog), or everything asked for was written
@@ -18,3 +20,5 @@ enum class ExitStatus : int {
 };
 
 constexpr int StatusCode(ExitStatus status) { return static_cast<int>(status); }
+
+}  // namespace zel::app

@@ -15,6 +15,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/app_resources.h"
 #include "app/offline/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
@@ -23,6 +24,7 @@
 #include "app/program_folders.h"
 #include "app/offline/screenshot.h"
 
+namespace zel::app {
 namespace {
 
 bool IsDirectory(const char* path) {
@@ -85,7 +87,7 @@ void RememberStartingFolder() {
   char folder[MAX_PATH * 4];
   DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
   if (length > 0 && length < sizeof folder)
-    zel::app::offline::SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
+    offline::SetScreenshotFolder(ScreenshotFolderFor(std::string(folder, length), XdgEnvironment::FromProcess()));
 }
 
 // Text for standard output: a failed write (a full disk, a closed pipe) is a failure too.
@@ -104,16 +106,18 @@ int ListAudioDevices() {
 
 // The viewing options go to the platform layers before any window, device or sound exists.
 void ApplyViewingOptions(const CommandLine& line) {
-  zel::d3d9::SetVsyncDisabled(line.noVsync);
-  zel::win32::SetBorderlessFullscreen(line.borderless);
-  zel::win32::SetDisplayIndex(line.display);
+  d3d9::SetVsyncDisabled(line.noVsync);
+  win32::SetBorderlessFullscreen(line.borderless);
+  win32::SetDisplayIndex(line.display);
   ZelSound_SetMuted(line.mute);
   if (!line.audioDevice.empty()) ZelSound_SetOutputDevice(line.audioDevice);
 }
 
 }  // namespace
+}  // namespace zel::app
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+  using namespace zel::app;
   if (theApp == nullptr) return StatusCode(ExitStatus::InternalError);
   int status = theApp->Run(instance, previous, commandLine, showCommand);
   delete theApp;
@@ -121,7 +125,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   return status;
 }
 
-namespace {
+namespace zel::app {
 
 int Run(int argc, char** argv) {
   CommandLine line;
@@ -140,9 +144,9 @@ int Run(int argc, char** argv) {
   // its frame, a single frame (a minute's draw at 8192x8192) ends at once. The live show
   // leaves it to the video layer, which closes the demo window.
   constexpr int kInterrupted = StatusCode(ExitStatus::Interrupted);
-  if (!line.captureOut.empty()) zel::crt::CatchInterrupts(zel::crt::InterruptResponse::Note, kInterrupted, "");
+  if (!line.captureOut.empty()) crt::CatchInterrupts(crt::InterruptResponse::Note, kInterrupted, "");
   if (line.frameGiven)
-    zel::crt::CatchInterrupts(zel::crt::InterruptResponse::EndProcess, kInterrupted, "zel16: interrupted\n");
+    crt::CatchInterrupts(crt::InterruptResponse::EndProcess, kInterrupted, "zel16: interrupted\n");
   RememberStartingFolder();
   // Output files are named from where the program was started, before the data directory
   // may become the working directory.
@@ -150,26 +154,26 @@ int Run(int argc, char** argv) {
   MakeAbsolute(line.framePath);
   if (!ChooseDataDirectory(line.dataDir)) return StatusCode(ExitStatus::Usage);
   if (!line.captureOut.empty()) {
-    zel::win32::SetBatchMode(true);
-    return zel::app::offline::RunCapture(line);
+    win32::SetBatchMode(true);
+    return offline::RunCapture(line);
   }
   // A single frame is as non-interactive as a capture: a message box would wait for nobody.
-  zel::win32::SetBatchMode(line.batch || line.frameGiven);
+  win32::SetBatchMode(line.batch || line.frameGiven);
   ApplyViewingOptions(line);
   RegisterAppResources();
-  if (line.frameGiven) return zel::app::offline::RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
+  if (line.frameGiven) return offline::RenderFrameToPng(line.frameSeconds, line.framePath, line.frameWidth, line.frameHeight);
   DemoApp::options = ToShowOptions(line);
   char noArguments[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
 }
 
-}  // namespace
+}  // namespace zel::app
 
 // Nothing escapes to std::terminate: an exception that reaches the top is a message and
 // ExitStatus::InternalError.
 int main(int argc, char** argv) {
   try {
-    return Run(argc, argv);
+    return zel::app::Run(argc, argv);
   } catch (const std::bad_alloc&) {
     std::fputs("zel16: out of memory\n", stderr);
   } catch (const std::exception& error) {
@@ -177,5 +181,5 @@ int main(int argc, char** argv) {
   } catch (...) {
     std::fputs("zel16: internal error\n", stderr);
   }
-  return StatusCode(ExitStatus::InternalError);
+  return zel::app::StatusCode(zel::app::ExitStatus::InternalError);
 }

@@ -6,6 +6,8 @@
 #include "app/offline/screenshot.h"
 #include "render/render_device.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr DWORD kFullscreenStyle = WS_POPUP;
@@ -101,3 +103,5 @@ LRESULT DemoApp::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }
+
+}  // namespace zel::app

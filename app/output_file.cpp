@@ -10,7 +10,7 @@
 #include <zel_crt_file_rename.h>
 #include <zel_crt_interrupt.h>
 
-namespace output {
+namespace zel::app::output {
 namespace {
 
 namespace fs = std::filesystem;
@@ -327,4 +327,4 @@ void PendingFolder::Discard() {
   pending_ = false;
 }
 
-}  // namespace output
+}  // namespace zel::app::output

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace output {
+namespace zel::app::output {
 
 // How a finished output was placed.
 enum class Placement {
@@ -86,4 +86,4 @@ class PendingFolder {
   bool pending_ = false;
 };
 
-}  // namespace output
+}  // namespace zel::app::output

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace zel::app {
+
 namespace {
 
 constexpr const char* kDataSubfolder = "zel16";  // below a share/ folder
@@ -41,3 +43,5 @@ std::string ScreenshotFolderFor(const std::string& startFolder, const XdgEnviron
   const std::string pictures = XdgPicturesFolder(env);
   return pictures.empty() ? startFolder : pictures;
 }
+
+}  // namespace zel::app

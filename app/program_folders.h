@@ -8,6 +8,8 @@
 
 #include "app/xdg_folders.h"
 
+namespace zel::app {
+
 // Folders that may hold Data/, in the order they are tried after the working directory:
 // the executable's own folder (a build puts Data/ beside zel16), ../share/zel16 from it (an
 // installed tree), then zel16 under each XDG data folder. exeFolder may be empty (unknown).
@@ -20,3 +22,5 @@ std::string FirstFolderWithData(const std::vector<std::string>& candidates);
 // pictures folder (an installed program started from a read-only folder); startFolder
 // again when there is no pictures folder either, so the failure names where it tried.
 std::string ScreenshotFolderFor(const std::string& startFolder, const XdgEnvironment& env);
+
+}  // namespace zel::app

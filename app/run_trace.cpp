@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace run_trace {
+namespace zel::app::run_trace {
 
 bool Enabled() {
   static const bool enabled = [] {
@@ -41,4 +41,4 @@ void Frame(float demoSeconds, double clockReadAt, double shownAt) {
   std::fprintf(stderr, "zel16 trace: frame %.9g read %.6f shown %.6f\n", demoSeconds, clockReadAt, shownAt);
 }
 
-}  // namespace run_trace
+}  // namespace zel::app::run_trace

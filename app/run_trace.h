@@ -8,7 +8,7 @@
 
 struct IDirect3DDevice9;
 
-namespace run_trace {
+namespace zel::app::run_trace {
 
 bool Enabled();
 
@@ -23,4 +23,4 @@ void Display(HWND window, IDirect3DDevice9* device);
 // returned (the frame is on screen).
 void Frame(float demoSeconds, double clockReadAt, double shownAt);
 
-}  // namespace run_trace
+}  // namespace zel::app::run_trace

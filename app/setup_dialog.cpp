@@ -2,6 +2,8 @@
 // are written only when the viewer presses OK.
 #include "app/demo_app.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr int kFullscreenBox = 1000;
@@ -47,3 +49,5 @@ INT_PTR CALLBACK DemoApp::SetupDialogProc(HWND dialog, UINT message, WPARAM wPar
       return 0;
   }
 }
+
+}  // namespace zel::app

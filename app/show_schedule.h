@@ -7,7 +7,7 @@
 
 #include <bit>
 
-namespace show {
+namespace zel::app::show {
 
 constexpr float kMusicStart = 6.0f;                                // seconds
 constexpr float kOpeningStart = 0.0f, kOpeningEnd = 6.0f;          // OpeningScene
@@ -58,4 +58,4 @@ LoopEnd RunMainLoop(MSG& msg, ReadTime readTime, MakeFrame frame) {
   }
 }
 
-}  // namespace show
+}  // namespace zel::app::show

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace zel::app {
+
 namespace {
 
 std::string Variable(const char* name) {
@@ -102,3 +104,5 @@ std::string XdgPicturesFolder(const XdgEnvironment& env) {
   std::string pictures = UserDirsValue(ReadTextFile(config + "/user-dirs.dirs"), "XDG_PICTURES_DIR", env.home);
   return pictures.empty() ? env.home : pictures;
 }
+
+}  // namespace zel::app

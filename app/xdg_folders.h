@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace zel::app {
+
 struct XdgEnvironment {
   std::string home;        // $HOME
   std::string dataHome;    // $XDG_DATA_HOME
@@ -31,3 +33,5 @@ std::string XdgPicturesFolder(const XdgEnvironment& env);
 // Only the file's own forms count: "$HOME/..." or an absolute path, in double quotes.
 // Empty when the text does not set the key.
 std::string UserDirsValue(const std::string& text, const std::string& key, const std::string& home);
+
+}  // namespace zel::app

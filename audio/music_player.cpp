@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace zel::audio {
+
 namespace {
 
 constexpr char kOpenFailedText[] = "Could not load stream file.";
@@ -41,3 +43,5 @@ int MusicPlayer::Play(int channel) {
 void MusicPlayer::Close() {
   if (stream) FSOUND_Stream_Close(stream);
 }
+
+}  // namespace zel::audio

@@ -6,6 +6,8 @@
 #include <fmod.h>
 #include <windows.h>
 
+namespace zel::audio {
+
 class MusicPlayer {
  public:
   MusicPlayer();
@@ -27,3 +29,5 @@ class MusicPlayer {
   int maxChannels;        // channels 0 to maxChannels - 1 may be played
   FSOUND_STREAM* stream;  // null until Open succeeds
 };
+
+}  // namespace zel::audio

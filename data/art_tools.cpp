@@ -6,7 +6,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 Mask TextInBox(const Font &font, const std::string &text, int width, int height, float boxW, float boxH, float cx,
                float cy, float embolden) {
@@ -77,4 +77,4 @@ void AddGlowingText(Image &image, const Mask &mask, Rgb colour, float sigma, Rgb
   image.AddMask(mask, 0, 0, colour);
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -8,7 +8,7 @@
 #include "data/font.h"
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 // The fonts the pictures use, opened once.
 struct Fonts {
@@ -39,4 +39,4 @@ void Vignette(Image &image, float edge);
 // Adds mask * colour and a blurred halo of it (sigma in pixels) * haloColour.
 void AddGlowingText(Image &image, const Mask &mask, Rgb colour, float sigma, Rgb haloColour);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace zel::datagen {
+namespace zel::data {
 
 std::string DialogBitmapHeader(const std::vector<uint8_t> &bmpFile, int width, int height) {
   const int rowBytes = (width * 3 + 3) & ~3;
@@ -39,4 +39,4 @@ std::string DialogBitmapHeader(const std::vector<uint8_t> &bmpFile, int width, i
   return text;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

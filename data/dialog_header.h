@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-namespace zel::datagen {
+namespace zel::data {
 
 // Header text holding `bmpFile` (a complete 24-bit .bmp file of width x height) as
 // kBitmap115[], with its layout described in the header's opening comment.
 std::string DialogBitmapHeader(const std::vector<uint8_t> &bmpFile, int width, int height);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -14,7 +14,7 @@
 #define ZEL16_FONT_DIR "/usr/share/fonts/truetype/dejavu"
 #endif
 
-namespace zel::datagen {
+namespace zel::data {
 
 struct Font::Impl {
   FT_Library library = nullptr;
@@ -194,4 +194,4 @@ std::vector<Contour> Font::Outlines(const std::string &text, double emHeight, in
   return contours;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -9,7 +9,7 @@
 
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 struct Point2 {
   double x = 0, y = 0;
@@ -44,4 +44,4 @@ class Font {
 // Path of a DejaVu font file by its file name ("DejaVuSans-Bold.ttf").
 std::string FontPath(const std::string &fileName);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -16,7 +16,7 @@
 #include "data/shader_source.h"
 #include "data/textures.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool GenerateAll(const Options &options) {
   return ok;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace zel::datagen {
+namespace zel::data {
 
 struct Options {
   std::string outDir;           // Data/ is written below it
@@ -24,4 +24,4 @@ bool GenerateIcons(const std::string &iconDir);
 // Everything Options asks for; false when any file could not be made.
 bool GenerateAll(const Options &options);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

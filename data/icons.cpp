@@ -8,7 +8,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -115,4 +115,4 @@ IconPicture PaintIcon(const Fonts &fonts, int size) {
   return Shrunk(colour, alpha, factor);
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

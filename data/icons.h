@@ -8,7 +8,7 @@
 #include "data/art_tools.h"
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 // Colour and coverage of one icon; alpha is 0 outside the tile, 1 inside, partial on its edge.
 struct IconPicture {
@@ -22,4 +22,4 @@ const std::vector<int> &IconSizes();
 // The icon at size x size pixels.
 IconPicture PaintIcon(const Fonts &fonts, int size);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zel::datagen {
+namespace zel::data {
 
 Rgb Mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
@@ -33,29 +33,8 @@ void Image::AddMask(const Mask &mask, int ox, int oy, Rgb colour) {
   }
 }
 
-void Image::OverMask(const Mask &mask, int ox, int oy, Rgb colour) {
-  for (int y = 0; y < mask.height; ++y) {
-    const int py = oy + y;
-    if (py < 0 || py >= height) continue;
-    for (int x = 0; x < mask.width; ++x) {
-      const int px = ox + x;
-      if (px < 0 || px >= width) continue;
-      const float m = std::clamp(mask.At(x, y), 0.0f, 1.0f);
-      if (m != 0.0f) At(px, py) = Mix(At(px, py), colour, m);
-    }
-  }
-}
-
 void Image::Scale(float s) {
   for (Rgb &p : pixels) p = p * s;
-}
-
-void Image::Clamp() {
-  for (Rgb &p : pixels) {
-    p.r = std::clamp(p.r, 0.0f, 1.0f);
-    p.g = std::clamp(p.g, 0.0f, 1.0f);
-    p.b = std::clamp(p.b, 0.0f, 1.0f);
-  }
 }
 
 namespace {
@@ -149,4 +128,4 @@ std::vector<uint8_t> ToBytesGrey(const Image &image) {
   return out;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

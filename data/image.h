@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zel::datagen {
+namespace zel::data {
 
 struct Rgb {
   float r = 0, g = 0, b = 0;
@@ -38,12 +38,8 @@ struct Image {
 
   // Adds colour * mask (mask placed with its top-left corner at (ox, oy)).
   void AddMask(const Mask &mask, int ox, int oy, Rgb colour);
-  // Blends colour over the picture with the mask as opacity.
-  void OverMask(const Mask &mask, int ox, int oy, Rgb colour);
   // Multiplies every pixel by s.
   void Scale(float s);
-  // Clamps every channel into [0, 1].
-  void Clamp();
 };
 
 // Separable Gaussian blur; sigma in pixels. Edges read as zero (light fades out).
@@ -58,4 +54,4 @@ std::vector<uint8_t> ToBytesRgb(const Image &image);
 // 8-bit luminance, top row first.
 std::vector<uint8_t> ToBytesGrey(const Image &image);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -11,7 +11,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-namespace zel::datagen {
+namespace zel::data {
 
 std::vector<uint8_t> EncodeJpeg(const Image &image, int quality, bool grey) {
   const std::vector<uint8_t> bytes = grey ? ToBytesGrey(image) : ToBytesRgb(image);
@@ -131,4 +131,4 @@ bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes) 
   return ok;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

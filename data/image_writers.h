@@ -10,7 +10,7 @@
 
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 // quality: libjpeg's 1..100 scale. Grey pictures are written with one component.
 std::vector<uint8_t> EncodeJpeg(const Image &image, int quality, bool grey);
@@ -27,4 +27,4 @@ std::vector<uint8_t> EncodePngRgba(const Image &image, const Mask &alpha);
 // when the file cannot be written.
 bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

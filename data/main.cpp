@@ -21,7 +21,7 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char **argv) {
-  zel::datagen::Options options;
+  zel::data::Options options;
   std::string stamp;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -48,7 +48,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   const auto start = std::chrono::steady_clock::now();
-  if (!zel::datagen::GenerateAll(options)) return 1;
+  if (!zel::data::GenerateAll(options)) return 1;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("zel16-datagen: wrote %s/Data in %.1f s\n", options.outDir.c_str(), seconds);
   if (!stamp.empty()) {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace zel::datagen {
+namespace zel::data {
 
 Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 double Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -171,4 +171,4 @@ std::vector<uint8_t> Encode3ds(const Mesh &mesh, const Material3ds &material) {
   return w.Take();
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace zel::datagen {
+namespace zel::data {
 
 struct Vec3 {
   double x = 0, y = 0, z = 0;
@@ -49,4 +49,4 @@ struct Material3ds {
 // a local coordinate system 0x4160 (identity).
 std::vector<uint8_t> Encode3ds(const Mesh &mesh, const Material3ds &material);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

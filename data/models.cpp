@@ -6,7 +6,7 @@
 
 #include "data/triangulate.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -273,4 +273,4 @@ Mesh BuildSkyModel() {
   return mesh;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -9,7 +9,7 @@
 #include "data/font.h"
 #include "data/mesh.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 inline constexpr double kTitleWidth = 230.0;    // units across the text
 inline constexpr double kTitleDepth = 26.0;     // units front to back
@@ -20,4 +20,4 @@ Mesh BuildTitleModel(const Font &boldFont);
 Mesh BuildJumperModel();
 Mesh BuildSkyModel();
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -7,7 +7,7 @@
 
 #include <lame/lame.h>
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -78,4 +78,4 @@ bool EncodeMp3(const StereoBuffer &audio, std::vector<uint8_t> *mp3) {
 
 bool EncodeSoundtrack(double seconds, std::vector<uint8_t> *mp3) { return EncodeMp3(RenderSoundtrack(seconds), mp3); }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

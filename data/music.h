@@ -7,7 +7,7 @@
 
 #include "data/synth.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 inline constexpr double kBeatSeconds = 0.441;
 inline constexpr int kBeatsPerBar = 4;
@@ -24,4 +24,4 @@ bool EncodeMp3(const StereoBuffer &audio, std::vector<uint8_t> *mp3);
 // Both steps; seconds as for RenderSoundtrack.
 bool EncodeSoundtrack(double seconds, std::vector<uint8_t> *mp3);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

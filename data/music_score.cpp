@@ -5,7 +5,7 @@
 
 #include "data/music.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -163,4 +163,4 @@ StereoBuffer RenderSoundtrack(double seconds) {
   return mix;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace zel::datagen {
+namespace zel::data {
 
 uint64_t Random::Next() {
   uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -15,8 +15,6 @@ uint64_t Random::Next() {
 double Random::Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 
 double Random::Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-
-int Random::Below(int n) { return static_cast<int>(Uniform() * n); }
 
 double Hash01(int32_t x, int32_t y, uint32_t seed) {
   uint32_t h = static_cast<uint32_t>(x) * 0x8DA6B343u ^ static_cast<uint32_t>(y) * 0xD8163841u ^
@@ -90,4 +88,4 @@ void TileWorley(double x, double y, int period, uint32_t seed, double *f1, doubl
   *f2 = second;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

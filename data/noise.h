@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace zel::datagen {
+namespace zel::data {
 
 // Small, fast generator (SplitMix64); good enough for art and audio noise.
 class Random {
@@ -14,7 +14,6 @@ class Random {
   uint64_t Next();
   double Uniform();                      // [0, 1)
   double Range(double lo, double hi);    // [lo, hi)
-  int Below(int n);                      // 0 .. n-1
 
  private:
   uint64_t state_;
@@ -34,4 +33,4 @@ double TileFbm(double x, double y, int px, int py, int octaves, uint32_t seed);
 // tiling over [0, period)^2. Returns the nearest and second-nearest distances in cells.
 void TileWorley(double x, double y, int period, uint32_t seed, double *f1, double *f2);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

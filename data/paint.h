@@ -7,7 +7,7 @@
 #include "data/art_tools.h"
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 // Title scene.
 Image PaintSkin(const Fonts &fonts);
@@ -35,4 +35,4 @@ Image PaintRust(const Fonts &fonts);
 Image PaintSkyBright(const Fonts &fonts);
 Image PaintDialogPicture(const Fonts &fonts);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -7,7 +7,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 Image PaintLoadingCard(const Fonts &fonts) {
   // Shown alone on black for five seconds before the music starts.
@@ -90,4 +90,4 @@ Image PaintDialogPicture(const Fonts &fonts) {
   return img;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

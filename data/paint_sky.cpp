@@ -7,7 +7,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -114,4 +114,4 @@ Image PaintGreetings(const Fonts &fonts) {
   return img;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

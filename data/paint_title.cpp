@@ -7,7 +7,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -177,4 +177,4 @@ Image PaintBanner(const Fonts &fonts) {
   return img;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

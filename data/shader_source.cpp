@@ -2,7 +2,7 @@
 // two coordinate sets) and the constants the title scene uploads every frame.
 #include "data/shader_source.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 std::string TitleShaderSource() {
   return R"(vs_1_1
@@ -65,4 +65,4 @@ mov oT1.xy, v4
 )";
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -3,8 +3,8 @@
 
 #include <string>
 
-namespace zel::datagen {
+namespace zel::data {
 
 std::string TitleShaderSource();
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -6,7 +6,7 @@
 
 #include "data/noise.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -297,4 +297,4 @@ void ApplyPingPong(const StereoBuffer &send, StereoBuffer &out, double delay, fl
   }
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

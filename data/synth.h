@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zel::datagen {
+namespace zel::data {
 
 inline constexpr int kSampleRate = 44100;  // Hz
 
@@ -48,4 +48,4 @@ void AddLead(StereoBuffer &out, double at, double length, int note, float gain);
 void ApplyReverb(const StereoBuffer &send, StereoBuffer &out, float wet);
 void ApplyPingPong(const StereoBuffer &send, StereoBuffer &out, double delay, float feedback, float wet);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -4,7 +4,7 @@
 #include "data/image_writers.h"
 #include "data/paint.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 namespace {
 
@@ -65,4 +65,4 @@ std::vector<uint8_t> EncodePicture(const PictureFile &file, const Image &image) 
   return {};
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -10,7 +10,7 @@
 #include "data/art_tools.h"
 #include "data/image.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 enum class PictureFormat { kJpegColour, kJpegGrey, kBmp24 };
 
@@ -26,4 +26,4 @@ const std::vector<PictureFile> &PictureFiles();
 // Encodes a picture for its file (JPEG quality fixed here).
 std::vector<uint8_t> EncodePicture(const PictureFile &file, const Image &image);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

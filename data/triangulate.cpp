@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace zel::datagen {
+namespace zel::data {
 
 double SignedArea(const Contour &c) {
   double a = 0;
@@ -185,4 +185,4 @@ std::vector<std::array<int, 3>> TriangulateRegion(const Region &region) {
   return triangles;
 }
 
-}  // namespace zel::datagen
+}  // namespace zel::data

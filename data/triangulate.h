@@ -8,7 +8,7 @@
 
 #include "data/font.h"
 
-namespace zel::datagen {
+namespace zel::data {
 
 // Signed area, positive for counter-clockwise contours (y up).
 double SignedArea(const Contour &c);
@@ -28,4 +28,4 @@ std::vector<Region> GroupRegions(const std::vector<Contour> &contours);
 // Every triangle is counter-clockwise (y up). Returns no triangles for degenerate input.
 std::vector<std::array<int, 3>> TriangulateRegion(const Region &region);
 
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -25,7 +25,7 @@ void Check(bool condition) {
 
 void CheckSize(int width, int height) { Check(width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide); }
 
-void CheckCapture(const CommandLine& line) {
+void CheckCapture(const zel::app::CommandLine& line) {
   Check(line.captureFpsNum >= 1 && line.captureFpsDen >= 1 && line.captureFpsNum <= 1000u * line.captureFpsDen);
   Check(line.captureFrom <= line.captureTo);
   const zel::app::offline::FrameRate rate(line.captureFpsNum, line.captureFpsDen);
@@ -51,18 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
 
-  CommandLine line;
+  zel::app::CommandLine line;
   std::string out, err;
-  const ParseOutcome outcome = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), line, out, err);
-  if (outcome == ParseOutcome::Error) Check(!err.empty());
-  if (outcome != ParseOutcome::Run) return 0;
+  const zel::app::ParseOutcome outcome = zel::app::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), line, out, err);
+  if (outcome == zel::app::ParseOutcome::Error) Check(!err.empty());
+  if (outcome != zel::app::ParseOutcome::Run) return 0;
   if (line.sizeGiven) CheckSize(line.width, line.height);
   CheckSize(line.frameWidth, line.frameHeight);
   Check(line.startSeconds >= 0.0f && line.startSeconds <= 1.0e6f);
   if (!line.captureOut.empty()) CheckCapture(line);
   for (const std::string* path : {&line.captureOut, &line.framePath}) {
     std::string resolved, error;
-    if (!path->empty() && !output::ResolveDestination(*path, &resolved, &error)) Check(!error.empty());
+    if (!path->empty() && !zel::app::output::ResolveDestination(*path, &resolved, &error)) Check(!error.empty());
   }
   return 0;
 }

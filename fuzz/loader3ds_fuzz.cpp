@@ -9,9 +9,9 @@
 #include "model3ds/loader3ds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static Loader3ds *loader = new Loader3ds();  // 1.4 MB; rebuilt in place for each input
+  static zel::model3ds::Loader3ds *loader = new zel::model3ds::Loader3ds();  // 1.4 MB; rebuilt in place for each input
   loader->~Loader3ds();
-  new (loader) Loader3ds();
+  new (loader) zel::model3ds::Loader3ds();
   loader->messageBox = nullptr;
 
   FILE *file = std::tmpfile();
@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   loader->ReadStream(file);
   std::fclose(file);
 
-  if (loader->objectCount < 0 || loader->objectCount > MaxObjects3ds) std::abort();
+  if (loader->objectCount < 0 || loader->objectCount > zel::model3ds::MaxObjects3ds) std::abort();
   for (int i = 0; i < loader->objectCount; ++i) {
-    const Object3ds &o = loader->objects[i];
-    if (o.vertexCount < 0 || o.vertexCount > MaxMeshVertices || o.faceCount < 0 || o.faceCount > MaxMeshFaces)
+    const zel::model3ds::Object3ds &o = loader->objects[i];
+    if (o.vertexCount < 0 || o.vertexCount > zel::model3ds::MaxMeshVertices || o.faceCount < 0 || o.faceCount > zel::model3ds::MaxMeshFaces)
       std::abort();
     for (int f = 0; f < o.faceCount; ++f)
       for (int c = 0; c < 3; ++c)

@@ -7,7 +7,7 @@
 #include "gfxutil/image_bmp.h"
 #include "gfxutil/image_jpeg.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -45,4 +45,4 @@ DecodeResult ReadWholeFile(const char *path, std::vector<BYTE> *out) {
   return {};
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

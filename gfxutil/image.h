@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 // Result codes of the readers, with the utility library's values.
 constexpr HRESULT kInvalidData = MAKE_D3DHRESULT(2905);  // D3DXERR_INVALIDDATA, 0x88760B59
@@ -82,4 +82,4 @@ DecodeResult DecodeImage(const BYTE *data, size_t size, Image *out);
 // Reads a whole file; a missing or unreadable file is kInvalidData.
 DecodeResult ReadWholeFile(const char *path, std::vector<BYTE> *out);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <new>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -325,4 +325,4 @@ DecodeResult DecodeBmp(const BYTE *data, size_t size, Image *out) {
   return {};
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

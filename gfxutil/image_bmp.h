@@ -7,8 +7,8 @@
 
 #include "gfxutil/image.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 DecodeResult DecodeBmp(const BYTE *data, size_t size, Image *out);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

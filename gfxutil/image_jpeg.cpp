@@ -10,7 +10,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -135,4 +135,4 @@ DecodeResult DecodeJpeg(const BYTE *data, size_t size, Image *out) {
   return {};
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

@@ -6,8 +6,8 @@
 
 #include "gfxutil/image.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 DecodeResult DecodeJpeg(const BYTE *data, size_t size, Image *out);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

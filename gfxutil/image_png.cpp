@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 namespace {
 
 constexpr size_t kSourceBytesPerPixel = 4;
@@ -104,4 +104,4 @@ bool WritePng(const std::string &path, const std::vector<uint8_t> &rgba, UINT wi
   return WritePngFile(path, rows, error);
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

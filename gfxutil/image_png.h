@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 enum class PixelOrder { Rgba, Bgra };  // byte order of each 4-byte pixel
 
@@ -43,4 +43,4 @@ bool WritePngFile(const std::string &path, const PngRows &rows, std::string *err
 bool WritePng(const std::string &path, const std::vector<uint8_t> &rgba, UINT width, UINT height,
               std::string *error);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

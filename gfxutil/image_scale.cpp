@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -187,4 +187,4 @@ Image BoxHalve(const Image &src) {
   return dst;
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

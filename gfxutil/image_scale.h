@@ -5,7 +5,7 @@
 
 #include "gfxutil/image.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 // src resampled to width x height (both at least 1), in src's layout. When shrinking,
 // the tent widens to cover every source pixel; when enlarging it interpolates linearly.
@@ -15,4 +15,4 @@ Image ScaleTriangle(Image src, unsigned width, unsigned height);
 // The next mip level: each side above 1 halved (rounded down), averaging 2x2 blocks.
 Image BoxHalve(const Image &src);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

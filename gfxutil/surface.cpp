@@ -5,7 +5,7 @@
 
 #include "gfxutil/image_png.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 namespace {
 
 constexpr size_t kBytesPerPixel = 4;  // X8R8G8B8 and A8R8G8B8
@@ -93,11 +93,11 @@ bool GrabBackBuffer(IDirect3DDevice9 *device, std::vector<uint8_t> *rgba, UINT *
   return ok;
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil
 
 HRESULT WINAPI D3DXSaveSurfaceToFileA(LPCSTR pDestFile, D3DXIMAGE_FILEFORMAT DestFormat,
                                       LPDIRECT3DSURFACE9 pSrcSurface, const PALETTEENTRY *, const RECT *pSrcRect) {
-  using namespace gfxutil;
+  using namespace zel::gfxutil;
   if (pDestFile == nullptr || pSrcSurface == nullptr || DestFormat != D3DXIFF_PNG) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC desc;
   if (FAILED(pSrcSurface->GetDesc(&desc)) || !FourBytesPerPixel(desc.Format)) return D3DERR_INVALIDCALL;

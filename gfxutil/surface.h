@@ -21,10 +21,10 @@ HRESULT WINAPI D3DXSaveSurfaceToFileA(LPCSTR pDestFile, D3DXIMAGE_FILEFORMAT Des
                                       LPDIRECT3DSURFACE9 pSrcSurface, const PALETTEENTRY *pSrcPalette,
                                       const RECT *pSrcRect);
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 // The device's back buffer as top-down RGBA8 rows, alpha 255 (the back buffer has none),
 // with its size. Waits for the copy. False when the device cannot hand it out.
 bool GrabBackBuffer(IDirect3DDevice9 *device, std::vector<uint8_t> *rgba, UINT *width, UINT *height);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

@@ -10,9 +10,9 @@
 #include "gfxutil/texture_format.h"
 #include "gfxutil/texture_levels.h"
 
-using gfxutil::DecodeResult;
-using gfxutil::Image;
-using gfxutil::PixelLayout;
+using zel::gfxutil::DecodeResult;
+using zel::gfxutil::Image;
+using zel::gfxutil::PixelLayout;
 
 namespace {
 
@@ -57,9 +57,9 @@ void ApplyColorKey(Image *image, D3DCOLOR key) {
 
 std::vector<D3DFORMAT> FormatsToTry(const Image &image, D3DFORMAT requested, D3DCOLOR colorKey) {
   std::vector<D3DFORMAT> formats;
-  if (requested != D3DFMT_UNKNOWN && gfxutil::FormatBytes(requested) != 0) formats.push_back(requested);
+  if (requested != D3DFMT_UNKNOWN && zel::gfxutil::FormatBytes(requested) != 0) formats.push_back(requested);
   if (colorKey != 0 && image.layout == PixelLayout::BGRA8) formats.push_back(D3DFMT_A8R8G8B8);
-  for (D3DFORMAT f : gfxutil::TextureFormatCandidates(image.fileFormat)) formats.push_back(f);
+  for (D3DFORMAT f : zel::gfxutil::TextureFormatCandidates(image.fileFormat)) formats.push_back(f);
   return formats;
 }
 
@@ -78,14 +78,14 @@ HRESULT UploadLevels(IDirect3DTexture9 *texture, const std::vector<Image> &level
     D3DLOCKED_RECT locked;
     hr = texture->LockRect(level, &locked, nullptr, 0);
     if (FAILED(hr)) return hr;
-    const size_t rowBytes = static_cast<size_t>(image.width) * gfxutil::FormatBytes(format);
+    const size_t rowBytes = static_cast<size_t>(image.width) * zel::gfxutil::FormatBytes(format);
     if (!locked.pBits || locked.Pitch < 0 || static_cast<size_t>(locked.Pitch) < rowBytes) {
       texture->UnlockRect(level);
       return D3DERR_INVALIDCALL;
     }
     BYTE *bits = static_cast<BYTE *>(locked.pBits);
     for (UINT y = 0; y < image.height; ++y)
-      gfxutil::PackRow(image.pixels.data() + y * image.RowBytes(), image.layout, image.width, format,
+      zel::gfxutil::PackRow(image.pixels.data() + y * image.RowBytes(), image.layout, image.width, format,
                        bits + static_cast<size_t>(y) * locked.Pitch);
     hr = texture->UnlockRect(level);
     if (FAILED(hr)) return hr;
@@ -98,20 +98,20 @@ HRESULT CreateFromMemory(IDirect3DDevice9 *device, const BYTE *data, size_t size
                          D3DCOLOR colorKey, D3DXIMAGE_INFO *info, IDirect3DTexture9 **ppTexture) {
   if (!device || !ppTexture || (!data && size > 0)) return D3DERR_INVALIDCALL;
   Image image;
-  DecodeResult decoded = gfxutil::DecodeImage(data, size, &image);
+  DecodeResult decoded = zel::gfxutil::DecodeImage(data, size, &image);
   if (!decoded.Ok()) return decoded.hr;
   ApplyColorKey(&image, colorKey);
 
   D3DCAPS9 caps = {};
   if (FAILED(device->GetDeviceCaps(&caps))) caps.MaxTextureWidth = caps.MaxTextureHeight = 0;
-  const gfxutil::TextureLayout layout = gfxutil::PlanTexture(image.width, image.height, width, height, mipLevels,
+  const zel::gfxutil::TextureLayout layout = zel::gfxutil::PlanTexture(image.width, image.height, width, height, mipLevels,
                                                              caps.MaxTextureWidth, caps.MaxTextureHeight);
   const bool scale = (filter & 0xFF) != D3DX_FILTER_NONE;
   (void)mipFilter;  // every mip filter reduces with the 2x2 box
   D3DXIMAGE_INFO imageInfo;
   FillInfo(image, FileKind(data, size), &imageInfo);
   const std::vector<D3DFORMAT> formats = FormatsToTry(image, format, colorKey);
-  const std::vector<Image> levels = gfxutil::BuildLevels(std::move(image), layout, scale);
+  const std::vector<Image> levels = zel::gfxutil::BuildLevels(std::move(image), layout, scale);
 
   TextureHolder holder;
   HRESULT hr = D3DERR_INVALIDCALL;
@@ -156,7 +156,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9 *pDevice, LPCSTR pS
   if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
   try {
     std::vector<BYTE> file;
-    DecodeResult read = gfxutil::ReadWholeFile(pSrcFile, &file);
+    DecodeResult read = zel::gfxutil::ReadWholeFile(pSrcFile, &file);
     if (!read.Ok()) return read.hr;
     return CreateFromMemory(pDevice, file.data(), file.size(), Width, Height, MipLevels, Usage, Format, Pool, Filter,
                             MipFilter, ColorKey, pSrcInfo, ppTexture);
@@ -176,10 +176,10 @@ HRESULT WINAPI D3DXGetImageInfoFromFileA(LPCSTR pSrcFile, D3DXIMAGE_INFO *pSrcIn
   if (!pSrcFile || !pSrcInfo) return D3DERR_INVALIDCALL;
   try {
     std::vector<BYTE> file;
-    DecodeResult r = gfxutil::ReadWholeFile(pSrcFile, &file);
+    DecodeResult r = zel::gfxutil::ReadWholeFile(pSrcFile, &file);
     if (!r.Ok()) return r.hr;
     Image image;
-    r = gfxutil::DecodeImage(file.data(), file.size(), &image);
+    r = zel::gfxutil::DecodeImage(file.data(), file.size(), &image);
     if (!r.Ok()) return r.hr;
     FillInfo(image, FileKind(file.data(), file.size()), pSrcInfo);
     return S_OK;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -118,4 +118,4 @@ bool PackRow(const BYTE *src, PixelLayout layout, unsigned width, D3DFORMAT form
   return true;
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

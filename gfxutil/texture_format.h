@@ -4,7 +4,7 @@
 
 #include "gfxutil/image.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 // Bytes per pixel of a texture format this module can write; 0 for any other.
 unsigned FormatBytes(D3DFORMAT format);
@@ -22,4 +22,4 @@ const char *FormatName(D3DFORMAT format);
 // (writing nothing) when the format is not one FormatBytes knows.
 bool PackRow(const BYTE *src, PixelLayout layout, unsigned width, D3DFORMAT format, BYTE *dst);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

@@ -7,7 +7,7 @@
 #include "gfxutil/image_scale.h"
 #include "gfxutil/texture.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::vector<Image> BuildLevels(Image image, const TextureLayout &layout, bool sc
   return levels;
 }
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

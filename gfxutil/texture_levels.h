@@ -3,7 +3,7 @@
 
 #include "gfxutil/image.h"
 
-namespace gfxutil {
+namespace zel::gfxutil {
 
 struct TextureLayout {
   UINT width = 0;
@@ -29,4 +29,4 @@ TextureLayout PlanTexture(UINT imageWidth, UINT imageHeight, UINT width, UINT he
 // scaling is needed).
 std::vector<Image> BuildLevels(Image image, const TextureLayout &layout, bool scale);
 
-}  // namespace gfxutil
+}  // namespace zel::gfxutil

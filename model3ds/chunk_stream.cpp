@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace zel::model3ds {
+
 ChunkStream::ChunkStream(FILE *file) : file_(file) {
   if (file_ == nullptr || std::fseek(file_, 0, SEEK_END) != 0) {
     failed_ = true;
@@ -44,13 +46,6 @@ bool ChunkStream::ReadU32(uint32_t &out) {
   return true;
 }
 
-bool ChunkStream::ReadF32(float &out) {
-  uint8_t bytes[4];
-  if (!ReadBytes(bytes, 4)) return false;
-  out = F32At(bytes);
-  return true;
-}
-
 float ChunkStream::F32At(const uint8_t *bytes) {
   const uint32_t bits = U32At(bytes);
   float value;
@@ -71,3 +66,5 @@ bool ChunkStream::Seek(uint64_t offset) {
   position_ = offset;
   return true;
 }
+
+}  // namespace zel::model3ds

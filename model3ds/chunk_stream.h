@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace zel::model3ds {
+
 class ChunkStream {
  public:
   // Takes the stream positioned anywhere; measures its size with a seek to the end.
@@ -20,7 +22,6 @@ class ChunkStream {
   bool ReadU8(uint8_t &out);
   bool ReadU16(uint16_t &out);
   bool ReadU32(uint32_t &out);
-  bool ReadF32(float &out);
   bool Seek(uint64_t offset);  // absolute; an offset past the end fails
   void Fail() { failed_ = true; }
 
@@ -39,3 +40,5 @@ class ChunkStream {
   uint64_t size_ = 0;
   bool failed_ = false;
 };
+
+}  // namespace zel::model3ds

@@ -4,6 +4,8 @@
 
 #include "model3ds/vector_tool.h"
 
+namespace zel::model3ds {
+
 namespace {
 
 // Counts outside the arrays are clipped so a hand-made record can't make us overrun them.
@@ -51,3 +53,5 @@ int ComputeNormals(Object3ds &object) {
   }
   return 0;
 }
+
+}  // namespace zel::model3ds

@@ -5,6 +5,10 @@
 
 #include "model3ds/object3ds.h"
 
+namespace zel::model3ds {
+
 // Writes object.normals[0 .. vertexCount). Faces with an index not below vertexCount are
 // passed over (the reader never stores one). Returns 0.
 int ComputeNormals(Object3ds &object);
+
+}  // namespace zel::model3ds

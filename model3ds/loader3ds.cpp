@@ -12,6 +12,8 @@
 #include "model3ds/chunk_stream.h"
 #include "model3ds/compute_normals.h"
 
+namespace zel::model3ds {
+
 namespace {
 
 constexpr uint16_t kMain = 0x4D4D;
@@ -410,3 +412,5 @@ uint32_t Loader3ds::ReadViewportRecord(const Chunk &parent) {
   stream_->Seek(chunk.end);
   return chunk.length;
 }
+
+}  // namespace zel::model3ds

@@ -14,6 +14,8 @@
 
 #include "model3ds/object3ds.h"
 
+namespace zel::model3ds {
+
 class ChunkStream;
 
 // Where the reader's messages go: MessageBoxA by default; null records them only.
@@ -96,3 +98,5 @@ class Loader3ds {
   bool meshHasFaces_;
   bool meshHasMapping_;
 };
+
+}  // namespace zel::model3ds

@@ -5,6 +5,8 @@
 
 #include "gfxutil/texture.h"
 
+namespace zel::model3ds {
+
 namespace {
 
 constexpr UINT kVertexStride = sizeof(Vertex3ds);  // 44 bytes
@@ -136,3 +138,5 @@ HRESULT Model3ds::RefreshTexCoords() {
   }
   return S_OK;
 }
+
+}  // namespace zel::model3ds

@@ -8,6 +8,8 @@
 #include "model3ds/loader3ds.h"
 #include "model3ds/object3ds.h"
 
+namespace zel::model3ds {
+
 // One vertex of every model vertex buffer: 44 bytes, flexible vertex format 0x252.
 struct Vertex3ds {
   float position[3];
@@ -55,3 +57,5 @@ class Model3ds {
   int32_t bufferVertexCounts_[MaxObjects3ds];
   int32_t bufferFaceCounts_[MaxObjects3ds];
 };
+
+}  // namespace zel::model3ds

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zel::model3ds {
+
 constexpr int MaxObjects3ds = 1;        // mesh records per loader and per model
 constexpr int MaxMeshVertices = 22000;  // vertices, and texture coordinate pairs, per mesh
 constexpr int MaxMeshFaces = 22000;     // triangles per mesh
@@ -26,3 +28,5 @@ struct Camera3ds {
   float bank;         // degrees, as stored
   float lens;         // millimetres, as stored
 };
+
+}  // namespace zel::model3ds

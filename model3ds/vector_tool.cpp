@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace zel::model3ds {
+
 void VectorTool::EdgeDirection(const float from[3], const float to[3], float out[3]) const {
   out[0] = to[0] - from[0];
   out[1] = to[1] - from[1];
@@ -26,3 +28,5 @@ void VectorTool::Normalize(float v[3]) const {
   v[1] *= scale;
   v[2] *= scale;
 }
+
+}  // namespace zel::model3ds

@@ -2,6 +2,8 @@
 // Every result is stored as single-precision floats before it is used again.
 #pragma once
 
+namespace zel::model3ds {
+
 class VectorTool {
  public:
   virtual ~VectorTool() = default;
@@ -13,3 +15,5 @@ class VectorTool {
   // Scales v to unit length; a zero vector stays zero (its length is taken as 1).
   void Normalize(float v[3]) const;
 };
+
+}  // namespace zel::model3ds

@@ -1,6 +1,8 @@
 // The camera's view construction; see render/camera.h.
 #include "render/camera.h"
 
+namespace zel::render {
+
 HRESULT Camera::LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ) {
   eye = D3DXVECTOR3(eyeX, eyeY, eyeZ);
   target = D3DXVECTOR3(targetX, targetY, targetZ);
@@ -14,3 +16,5 @@ D3DXMATRIX *Camera::GetViewMatrix(D3DXMATRIX *out) const {
   *out = view;
   return out;
 }
+
+}  // namespace zel::render

@@ -7,6 +7,8 @@
 
 #include "gfxutil/math.h"
 
+namespace zel::render {
+
 class Camera {
  public:
   explicit Camera(IDirect3DDevice9 *device) : device(device) {}
@@ -25,3 +27,5 @@ class Camera {
   D3DXVECTOR3 eye;
   D3DXVECTOR3 target;
 };
+
+}  // namespace zel::render

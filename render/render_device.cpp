@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace zel::render {
+
 namespace {
 
 constexpr D3DCOLOR kClearColor = 0xff000000;  // opaque black
@@ -71,3 +73,5 @@ void RenderDevice::ReleaseDevice() {
   if (d3dDevice != nullptr) d3dDevice->Release();
   if (d3d != nullptr) d3d->Release();
 }
+
+}  // namespace zel::render

@@ -5,6 +5,8 @@
 
 #include <d3d9.h>
 
+namespace zel::render {
+
 class RenderDevice {
  public:
   // Creates the Direct3D object and the device for the window, with a back buffer of
@@ -25,3 +27,5 @@ class RenderDevice {
   IDirect3D9 *d3d = nullptr;
   IDirect3DDevice9 *d3dDevice = nullptr;
 };
+
+}  // namespace zel::render

@@ -5,6 +5,8 @@
 #include "render/camera.h"
 #include "render/vertex_color.h"
 
+namespace zel::render {
+
 namespace {
 
 constexpr DWORD kFaderFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;  // 0x42
@@ -114,3 +116,5 @@ HRESULT ScreenFader::FadeFromColor(float time, float start, float end, float red
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   return S_OK;
 }
+
+}  // namespace zel::render

@@ -5,6 +5,8 @@
 
 #include <d3d9.h>
 
+namespace zel::render {
+
 class Camera;
 
 class ScreenFader {
@@ -34,3 +36,5 @@ class ScreenFader {
   IDirect3DDevice9 *device = nullptr;           // not owned
   Camera *camera = nullptr;                     // owned
 };
+
+}  // namespace zel::render

@@ -3,6 +3,8 @@
 
 #include "gfxutil/shader.h"
 
+namespace zel::render {
+
 namespace {
 
 // The model vertex (44 bytes): position, normal, diffuse colour, two coordinate sets.
@@ -82,3 +84,5 @@ void ShaderEffect::SetConstants(D3DXMATRIX world, D3DXMATRIX view, D3DXMATRIX pr
   device->SetVertexShaderConstantF(10, &block[7], 4);
   device->SetVertexShaderConstantF(13, &block[0], 4);
 }
+
+}  // namespace zel::render

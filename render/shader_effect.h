@@ -8,6 +8,8 @@
 
 #include "gfxutil/math.h"
 
+namespace zel::render {
+
 class ShaderEffect {
  public:
   explicit ShaderEffect(IDirect3DDevice9 *device);
@@ -32,3 +34,5 @@ class ShaderEffect {
   ShaderEffect(const ShaderEffect &) = delete;
   ShaderEffect &operator=(const ShaderEffect &) = delete;
 };
+
+}  // namespace zel::render

@@ -3,7 +3,7 @@
 
 #include "gfxutil/texture.h"
 
-namespace texture_set_detail {
+namespace zel::render::texture_set_detail {
 
 void LoadSlots(IDirect3DDevice9 *device, const char *const *files, IDirect3DTexture9 **slots, size_t count) {
   for (size_t i = 0; i < count; ++i) D3DXCreateTextureFromFileA(device, files[i], &slots[i]);
@@ -18,4 +18,4 @@ void ReleaseSlots(IDirect3DTexture9 **slots, size_t count) {
   }
 }
 
-}  // namespace texture_set_detail
+}  // namespace zel::render::texture_set_detail

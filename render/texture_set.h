@@ -8,6 +8,8 @@
 #include <cassert>
 #include <cstddef>
 
+namespace zel::render {
+
 namespace texture_set_detail {
 
 // Fills slots[i] from files[i] in ascending order; results are not examined and a failed
@@ -48,3 +50,5 @@ class TextureSet {
  private:
   IDirect3DTexture9 *slots[N] = {};  // owned references; null for an empty slot
 };
+
+}  // namespace zel::render

@@ -3,6 +3,8 @@
 
 #include "gfxutil/math.h"
 
+namespace zel::render {
+
 namespace {
 
 constexpr DWORD kQuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;  // 0x102
@@ -69,3 +71,5 @@ HRESULT TexturedQuad::DrawWithWorld(D3DXMATRIX world) {
   device->SetTransform(D3DTS_WORLD, &world);
   return DrawStrip();
 }
+
+}  // namespace zel::render

@@ -8,6 +8,8 @@
 
 #include "gfxutil/math.h"
 
+namespace zel::render {
+
 class TexturedQuad {
  public:
   explicit TexturedQuad(IDirect3DDevice9 *device);
@@ -33,3 +35,5 @@ class TexturedQuad {
   IDirect3DVertexBuffer9 *vertices = nullptr;  // 4 vertices of 20 bytes (FVF 0x102)
   IDirect3DDevice9 *device = nullptr;           // not owned
 };
+
+}  // namespace zel::render

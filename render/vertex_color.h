@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace vertex_color {
+namespace zel::render::vertex_color {
 
 constexpr float kInv255 = 0.003921569f;  // bit pattern 0x3B808081, slightly above 1/255
 
@@ -25,4 +25,4 @@ inline DWORD ChannelByte(float c) {
   return static_cast<DWORD>(TruncToInt32(scaled)) & 0xFFu;
 }
 
-}  // namespace vertex_color
+}  // namespace zel::render::vertex_color

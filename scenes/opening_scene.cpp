@@ -5,6 +5,8 @@
 #include "render/screen_fader.h"
 #include "render/textured_quad.h"
 
+namespace zel::scenes {
+
 namespace {
 
 const char *const kTextureFiles[] = {"Data/Textures/loading.jpg"};
@@ -30,9 +32,9 @@ constexpr float kWhite = 255.0f;
 
 OpeningScene::OpeningScene(IDirect3DDevice9 *device) {
   this->device = device;
-  camera = new Camera(device);
-  card = new TexturedQuad(device);
-  fader = new ScreenFader(device);
+  camera = new render::Camera(device);
+  card = new render::TexturedQuad(device);
+  fader = new render::ScreenFader(device);
   textures.Load(device, kTextureFiles);
 }
 
@@ -63,3 +65,5 @@ void OpeningScene::Draw(float t, float start, float end) {
   fader->FadeToColor(t - start, kOverlayStart, kOverlayEnd, kWhite, kWhite, kWhite, D3DBLEND_INVDESTALPHA,
                      D3DBLEND_INVSRCALPHA);
 }
+
+}  // namespace zel::scenes

@@ -8,9 +8,13 @@
 #include "gfxutil/math.h"
 #include "render/texture_set.h"
 
+namespace zel::render {
 class Camera;
 class ScreenFader;
 class TexturedQuad;
+}
+
+namespace zel::scenes {
 
 class OpeningScene {
  public:
@@ -26,13 +30,15 @@ class OpeningScene {
   void Draw(float t, float start, float end);
 
   // The scene's texture slots, for inspection.
-  const TextureSet<kSlotCount> &Textures() const { return textures; }
+  const render::TextureSet<kSlotCount> &Textures() const { return textures; }
 
  private:
   IDirect3DDevice9 *device = nullptr;  // not owned
-  Camera *camera = nullptr;
-  TextureSet<kSlotCount> textures;     // slot 0: the card picture
+  render::Camera *camera = nullptr;
+  render::TextureSet<kSlotCount> textures;     // slot 0: the card picture
   D3DXMATRIX world;                    // always the identity
-  ScreenFader *fader = nullptr;
-  TexturedQuad *card = nullptr;
+  render::ScreenFader *fader = nullptr;
+  render::TexturedQuad *card = nullptr;
 };
+
+}  // namespace zel::scenes

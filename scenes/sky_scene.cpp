@@ -11,6 +11,8 @@
 #include "render/screen_fader.h"
 #include "scenes/sprite_quad.h"
 
+namespace zel::scenes {
+
 namespace {
 
 const char *const kTextureFiles[SkyScene::kSlotCount] = {
@@ -59,10 +61,10 @@ constexpr float kClosingLength = 0.25f;   // seconds of closing overlay at the e
 
 SkyScene::SkyScene(IDirect3DDevice9 *device) {
   this->device = device;
-  camera = new Camera(device);
-  model = new Model3ds(device);
+  camera = new render::Camera(device);
+  model = new model3ds::Model3ds(device);
   model->Load(kModelFile);
-  fader = new ScreenFader(device);
+  fader = new render::ScreenFader(device);
   sprite = new SpriteQuad(device);
   sprite->CreateBuffer();
   textures.Load(device, kTextureFiles);
@@ -112,9 +114,9 @@ void SkyScene::Draw(float t, float start, float end) {
 // Ten copies, each rocking about the viewing axis a little behind the one before, all with
 // the same texture scroll (recomputed from the file's coordinates, never accumulated).
 void SkyScene::DrawSkyStack(float lt) {
-  Object3ds &object = model->objects[0];
+  model3ds::Object3ds &object = model->objects[0];
   // The count comes from the file; never let it walk past the fixed arrays.
-  const int count = std::clamp(object.vertexCount, 0, MaxMeshVertices);
+  const int count = std::clamp(object.vertexCount, 0, model3ds::MaxMeshVertices);
   const float scroll = kScrollRate * lt;
   for (int i = 0; i < kStackCopies; ++i) {
     float angle = static_cast<float>(2.0 * std::sin(0.5 * (lt + 0.02 * i)));
@@ -156,3 +158,5 @@ void SkyScene::DrawBeatFlash(float t) {
     }
   }
 }
+
+}  // namespace zel::scenes

@@ -8,9 +8,17 @@
 
 #include "render/texture_set.h"
 
-class Camera;
+namespace zel::model3ds {
 class Model3ds;
+}
+
+namespace zel::render {
+class Camera;
 class ScreenFader;
+}
+
+namespace zel::scenes {
+
 class SpriteQuad;
 struct WordFlash;
 
@@ -28,7 +36,7 @@ class SkyScene {
   void Draw(float t, float start, float end);
 
   // The scene's texture slots, for inspection.
-  const TextureSet<kSlotCount> &Textures() const { return textures; }
+  const render::TextureSet<kSlotCount> &Textures() const { return textures; }
 
   // The word flashes of the first appearance, by local time lt (seconds). Each drawn layer
   // draws two values from the shared rand sequence (one for the time-only words' first layer).
@@ -41,10 +49,12 @@ class SkyScene {
   void DrawEndCard(float t);
   void DrawBeatFlash(float t);
 
-  TextureSet<kSlotCount> textures;
+  render::TextureSet<kSlotCount> textures;
   IDirect3DDevice9 *device = nullptr;  // not owned
-  Camera *camera = nullptr;
-  Model3ds *model = nullptr;
-  ScreenFader *fader = nullptr;
+  render::Camera *camera = nullptr;
+  model3ds::Model3ds *model = nullptr;
+  render::ScreenFader *fader = nullptr;
   SpriteQuad *sprite = nullptr;
 };
+
+}  // namespace zel::scenes

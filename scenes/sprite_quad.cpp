@@ -5,6 +5,8 @@
 #include "render/camera.h"
 #include "render/vertex_color.h"
 
+namespace zel::scenes {
+
 namespace {
 
 constexpr DWORD kSpriteFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x142
@@ -24,7 +26,7 @@ static_assert(sizeof(SpriteVertex) == kVertexSize);
 
 SpriteQuad::SpriteQuad(IDirect3DDevice9 *device) {
   this->device = device;
-  camera = new Camera(device);
+  camera = new render::Camera(device);
   vertices = nullptr;
 }
 
@@ -41,7 +43,7 @@ HRESULT SpriteQuad::CreateBuffer() {
 HRESULT SpriteQuad::Fill(float width, float height, float alpha) {
   void *data = nullptr;
   if (!vertices || FAILED(vertices->Lock(0, kBufferSize, &data, 0)) || !data) return E_FAIL;
-  D3DCOLOR color = vertex_color::ChannelByte(alpha) * 0x01010101u;  // grey level equals alpha
+  D3DCOLOR color = render::vertex_color::ChannelByte(alpha) * 0x01010101u;  // grey level equals alpha
   float hw = width * 0.5f, hh = height * 0.5f;
   // Triangle strip, clockwise seen from -z; the image upright and unmirrored.
   const SpriteVertex quad[4] = {{-hw, -hh, 0.0f, color, 0.0f, 1.0f},
@@ -89,3 +91,5 @@ HRESULT SpriteQuad::DrawWithAlpha(float width, float height, float x, float y, f
   SetUp(width, height, x, y, z, alpha);
   return DrawStrip();
 }
+
+}  // namespace zel::scenes

@@ -6,7 +6,11 @@
 
 #include <d3d9.h>
 
+namespace zel::render {
 class Camera;
+}
+
+namespace zel::scenes {
 
 class SpriteQuad {
  public:
@@ -36,5 +40,7 @@ class SpriteQuad {
 
   IDirect3DDevice9 *device = nullptr;          // not owned
   IDirect3DVertexBuffer9 *vertices = nullptr;  // owned; null until CreateBuffer
-  Camera *camera = nullptr;                    // owned
+  render::Camera *camera = nullptr;                    // owned
 };
+
+}  // namespace zel::scenes

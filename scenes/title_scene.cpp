@@ -10,6 +10,8 @@
 #include "render/shader_effect.h"
 #include "render/textured_quad.h"
 
+namespace zel::scenes {
+
 namespace {
 
 const char *const kShaderFile = "Data/Other/ref.vsh";
@@ -93,12 +95,12 @@ constexpr float kClosingLength = 1.0f;    // seconds
 
 TitleScene::TitleScene(IDirect3DDevice9 *device) {
   this->device = device;
-  camera = new Camera(device);
-  fader = new ScreenFader(device);
-  quad = new TexturedQuad(device);
-  effect = new ShaderEffect(device);
-  logoModel = new Model3ds(device);
-  jumperModel = new Model3ds(device);
+  camera = new render::Camera(device);
+  fader = new render::ScreenFader(device);
+  quad = new render::TexturedQuad(device);
+  effect = new render::ShaderEffect(device);
+  logoModel = new model3ds::Model3ds(device);
+  jumperModel = new model3ds::Model3ds(device);
   D3DXMatrixIdentity(&world);
   effect->Load(kShaderFile);
   logoModel->Load(kLogoFile);
@@ -211,7 +213,7 @@ void TitleScene::DrawSprites(float lt, const D3DXVECTOR3 &eye) {
   D3DXMatrixRotationY(&facing, static_cast<float>(theta));
 
   // The count comes from the file; never let it walk past the fixed vertex list.
-  const int n = std::clamp(logoModel->objects[0].vertexCount, 0, MaxMeshVertices);
+  const int n = std::clamp(logoModel->objects[0].vertexCount, 0, model3ds::MaxMeshVertices);
   const auto &p = logoModel->loader->workVertices;  // file axes: (x, y, z), y and z exchanged below
   D3DXMATRIX placement, sprite;
   auto drawFlares = [&](int stride) {
@@ -275,3 +277,5 @@ void TitleScene::DrawJumper(float t, float x, float y0, float z0, float speed, f
   device->SetTransform(D3DTS_WORLD, &world);
   jumperModel->Draw();
 }
+
+}  // namespace zel::scenes

@@ -9,11 +9,18 @@
 #include "gfxutil/math.h"
 #include "render/texture_set.h"
 
-class Camera;
+namespace zel::model3ds {
 class Model3ds;
+}
+
+namespace zel::render {
+class Camera;
 class ScreenFader;
 class ShaderEffect;
 class TexturedQuad;
+}
+
+namespace zel::scenes {
 
 class TitleScene {
  public:
@@ -29,7 +36,7 @@ class TitleScene {
   void Draw(float time, float start, float end);
 
   // The scene's texture slots, for inspection.
-  const TextureSet<kSlotCount> &Textures() const { return textures; }
+  const render::TextureSet<kSlotCount> &Textures() const { return textures; }
 
   // One leaping copy of the small model at flight time t (seconds): rises and falls along
   // +z at speed units per second, spinning, and rests at (x, 0, zRest) once it lands.
@@ -46,13 +53,15 @@ class TitleScene {
   void DrawBanner(float lt);
 
   IDirect3DDevice9 *device = nullptr;  // not owned
-  Camera *camera = nullptr;
-  Model3ds *logoModel = nullptr;
-  Model3ds *jumperModel = nullptr;
-  ShaderEffect *effect = nullptr;
-  TextureSet<kSlotCount> textures;
+  render::Camera *camera = nullptr;
+  model3ds::Model3ds *logoModel = nullptr;
+  model3ds::Model3ds *jumperModel = nullptr;
+  render::ShaderEffect *effect = nullptr;
+  render::TextureSet<kSlotCount> textures;
   D3DXMATRIX world;  // scratch world transform: identity each frame, then each jumper's
-  ScreenFader *fader = nullptr;
-  TexturedQuad *quad = nullptr;
+  render::ScreenFader *fader = nullptr;
+  render::TexturedQuad *quad = nullptr;
   float pulse = 0.0f;  // 1 during a beat window, else 0
 };
+
+}  // namespace zel::scenes

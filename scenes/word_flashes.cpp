@@ -7,6 +7,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/sprite_quad.h"
 
+namespace zel::scenes {
+
 struct WordFlash {
   float above;     // lower bound of the window in local seconds, excluded
   float upTo;      // upper bound, included
@@ -49,12 +51,12 @@ void SkyScene::DrawWord(const WordFlash &word, float lt) {
   for (int layer = 0; layer < 3; ++layer) {
     textures.Bind(device, 0, word.firstSlot + layer);
     const Layer &k = kLayers[layer];
-    double ny = CrtRand() % kRandRange;  // ny is drawn before nx
+    double ny = crt::CrtRand() % kRandRange;  // ny is drawn before nx
     double x;
     if (layer == 0 && word.timeOnly) {
       x = word.bx + k.ax * std::sin(100.0 * t);
     } else {
-      double nx = CrtRand() % kRandRange;
+      double nx = crt::CrtRand() % kRandRange;
       x = word.bx + k.ax * std::sin(100.0 * (t + nx));
     }
     double y = word.by + k.ay * std::cos(k.c * std::sin(t + ny));
@@ -69,3 +71,5 @@ void SkyScene::DrawWordsEarly(float lt) {
 void SkyScene::DrawWordsLate(float lt) {
   for (const WordFlash &word : kLateWords) DrawWord(word, lt);
 }
+
+}  // namespace zel::scenes

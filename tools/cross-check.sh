@@ -31,13 +31,19 @@ done
 for header in "$repo"/platform/*/include/zel_*.h "$repo"/platform/sound/include/fmod.h; do
   ln -s "$header" "$platform_include/"
 done
+# The dialog picture is a header the data generator writes into the build tree.
+generated=${ZEL16_GENERATED_DIR:-$repo/build/generated}
+if [ ! -f "$generated/bitmap115.h" ]; then
+  echo "cross-check: $generated/bitmap115.h is missing: build first (cmake --build build)" >&2
+  exit 1
+fi
 checked=0
 failed=()
 for folder in "${folders[@]}"; do
   [ -d "$repo/$folder" ] || continue
   while IFS= read -r file; do
     checked=$((checked + 1))
-    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" -I"$platform_include" -I"$jpeg_include" -DHAVE_BOOLEAN "$repo/$file" >"$log" 2>&1; then
+    if ! "$cxx" -std=c++20 -fsyntax-only -I"$repo" -I"$platform_include" -I"$jpeg_include" -I"$generated" -DHAVE_BOOLEAN "$repo/$file" >"$log" 2>&1; then
       failed+=("$file")
       echo "cross-check: FAILED $file"
       if [ "$verbose" = "-v" ]; then cat "$log"; else grep -m 3 "error" "$log" | sed 's/^/    /'; fi

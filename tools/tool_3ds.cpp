@@ -10,6 +10,8 @@
 #include "model3ds/loader3ds.h"
 #include "tools/tool_command.h"
 
+namespace zel::tool {
+
 namespace {
 
 // JSON string; bytes outside printable ASCII become \u00XX (names are 8-bit text).
@@ -42,8 +44,8 @@ std::string Triple(const float v[3]) {
   return "[" + Number(v[0]) + ", " + Number(v[1]) + ", " + Number(v[2]) + "]";
 }
 
-std::string ObjectJson(const Loader3ds &loader, int i) {
-  const Object3ds &o = loader.objects[i];
+std::string ObjectJson(const model3ds::Loader3ds &loader, int i) {
+  const model3ds::Object3ds &o = loader.objects[i];
   std::string json = "    {\"name\": " + Quoted(o.name) + ", \"vertexCount\": " + std::to_string(o.vertexCount) +
                      ", \"faceCount\": " + std::to_string(o.faceCount) + ",\n     \"boundingBox\": ";
   if (o.vertexCount > 0) {
@@ -68,9 +70,9 @@ std::string ObjectJson(const Loader3ds &loader, int i) {
   return json;
 }
 
-std::string CameraJson(const Loader3ds &loader) {
+std::string CameraJson(const model3ds::Loader3ds &loader) {
   if (!loader.cameraRead) return "null";
-  const Camera3ds &c = loader.camera;
+  const model3ds::Camera3ds &c = loader.camera;
   return "{\"position\": " + Triple(c.position) + ", \"target\": " + Triple(c.target) +
          ", \"bank\": " + Number(c.bank) + ", \"lens\": " + Number(c.lens) + "}";
 }
@@ -80,7 +82,7 @@ int Run3ds(int argc, char **argv) {
     std::fprintf(stderr, "usage: zel16-tool 3ds FILE\n");
     return 2;
   }
-  auto loader = std::make_unique<Loader3ds>();  // 1.4 MB: never on the stack
+  auto loader = std::make_unique<model3ds::Loader3ds>();  // 1.4 MB: never on the stack
   loader->messageBox = nullptr;                 // collect the messages, show nothing
   loader->Read(argv[1]);
 
@@ -89,7 +91,7 @@ int Run3ds(int argc, char **argv) {
   for (int i = 0; i < loader->objectCount; ++i) json += std::string(i > 0 ? ",\n" : "\n") + ObjectJson(*loader, i);
   json += std::string(loader->objectCount > 0 ? "\n  ]" : "]") + ",\n  \"camera\": " + CameraJson(*loader);
   json += ",\n  \"messages\": [";
-  const int kept = loader->messageCount < MaxLoaderMessages ? loader->messageCount : MaxLoaderMessages;
+  const int kept = loader->messageCount < model3ds::MaxLoaderMessages ? loader->messageCount : model3ds::MaxLoaderMessages;
   for (int k = 0; k < kept; ++k) json += std::string(k > 0 ? ", " : "") + Quoted(loader->messages[k]);
   json += "],\n  \"messageCount\": " + std::to_string(loader->messageCount) + "\n}\n";
   std::fputs(json.c_str(), stdout);
@@ -99,3 +101,5 @@ int Run3ds(int argc, char **argv) {
 }  // namespace
 
 ZEL16_TOOL_COMMAND("3ds", "dump a .3ds model as JSON (meshes, camera, messages)", Run3ds);
+
+}  // namespace zel::tool

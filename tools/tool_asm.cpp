@@ -11,6 +11,8 @@
 #include "shader/program.h"
 #include "tools/tool_command.h"
 
+namespace zel::tool {
+
 namespace {
 
 using namespace zel::shader;
@@ -95,3 +97,5 @@ int RunAsm(int argc, char **argv) {
 }  // namespace
 
 ZEL16_TOOL_COMMAND("asm", "assemble a vertex shader text file (-o OUT, -x hex)", RunAsm);
+
+}  // namespace zel::tool

@@ -10,6 +10,8 @@
 #include "shader/source_files.h"
 #include "tools/tool_command.h"
 
+namespace zel::tool {
+
 namespace {
 
 using namespace zel::shader;
@@ -43,3 +45,5 @@ int RunDisasm(int argc, char **argv) {
 }  // namespace
 
 ZEL16_TOOL_COMMAND("disasm", "print a vertex shader token file as assembly text", RunDisasm);
+
+}  // namespace zel::tool

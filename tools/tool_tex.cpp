@@ -14,6 +14,8 @@
 #include "gfxutil/texture_levels.h"
 #include "tools/tool_command.h"
 
+namespace zel::tool {
+
 namespace {
 
 constexpr unsigned kDefaultMaxSize = 4096;
@@ -105,3 +107,5 @@ int RunTex(int argc, char **argv) {
 }  // namespace
 
 ZEL16_TOOL_COMMAND("tex", "describe the texture an image file loads as (JSON)", RunTex);
+
+}  // namespace zel::tool

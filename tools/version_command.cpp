@@ -3,6 +3,8 @@
 
 #include "tools/tool_command.h"
 
+namespace zel::tool {
+
 static int RunVersion(int argc, char** argv) {
   if (argc != 1) {
     std::fprintf(stderr, "usage: zel16-tool version\n");
@@ -13,3 +15,5 @@ static int RunVersion(int argc, char** argv) {
 }
 
 ZEL16_TOOL_COMMAND("version", "print the tool's version", RunVersion);
+
+}  // namespace zel::tool

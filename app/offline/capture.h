@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
+namespace zel::app {
 struct CommandLine;
+}
 
 namespace zel::app::offline {
 

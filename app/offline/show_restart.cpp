@@ -13,10 +13,10 @@ constexpr UINT kTimerPeriod = 1;      // milliseconds, as the show's clock runs
 constexpr UINT kTimerResolution = 0;  // the finest
 }  // namespace
 
-void RestartShow(DemoClock& clock, bool timerRunning, MusicPlayer* music, MusicSource source) {
+void RestartShow(DemoClock& clock, bool timerRunning, audio::MusicPlayer* music, MusicSource source) {
   if (timerRunning) clock.Stop();
   DemoClock::StartAt(0.0f);
-  CrtRandReset();
+  crt::CrtRandReset();
   // A stream that opened on the first run is opened afresh: a finished stream would not play
   // again, and a playing one would go on from where it is. The next run starts at 0, not at
   // a --start position.

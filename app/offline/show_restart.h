@@ -3,8 +3,13 @@
 // beginning at 6.0 s as on the first run.
 #pragma once
 
-class DemoClock;
+namespace zel::audio {
 class MusicPlayer;
+}
+
+namespace zel::app {
+class DemoClock;
+}
 
 namespace zel::app::offline {
 
@@ -15,6 +20,6 @@ struct MusicSource {
 
 // `clock` is stopped (if `timerRunning`) while its time is set, so no tick of the old run
 // lands after the reset; a null or never-opened `music` stays silent.
-void RestartShow(DemoClock& clock, bool timerRunning, MusicPlayer* music, MusicSource source);
+void RestartShow(DemoClock& clock, bool timerRunning, audio::MusicPlayer* music, MusicSource source);
 
 }  // namespace zel::app::offline

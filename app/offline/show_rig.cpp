@@ -43,7 +43,7 @@ bool ShowRig::Open(int width, int height, Presenting presenting, std::string* er
     *status = ExitStatus::NoWindow;
     return false;
   }
-  device_ = new (std::nothrow) RenderDevice;
+  device_ = new (std::nothrow) render::RenderDevice;
   if (device_ == nullptr || FAILED(device_->Create(window_, width, height, false))) {
     *error = "could not create the Direct3D device (OpenGL 3.3 is needed)";
     *status = ExitStatus::NoDevice;
@@ -52,10 +52,10 @@ bool ShowRig::Open(int width, int height, Presenting presenting, std::string* er
   const auto start = std::chrono::steady_clock::now();
   IDirect3DDevice9* d3d = device_->GetDevice();
   // Built in the show's order; a scene whose allocation fails is left out, as in the show.
-  SetModelFileMissingHandler(EndRunOnMissingModel);
-  title_ = new (std::nothrow) TitleScene(d3d);
-  sky_ = new (std::nothrow) SkyScene(d3d);
-  opening_ = new (std::nothrow) OpeningScene(d3d);
+  model3ds::SetModelFileMissingHandler(EndRunOnMissingModel);
+  title_ = new (std::nothrow) scenes::TitleScene(d3d);
+  sky_ = new (std::nothrow) scenes::SkyScene(d3d);
+  opening_ = new (std::nothrow) scenes::OpeningScene(d3d);
   loadSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return true;
 }

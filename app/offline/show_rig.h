@@ -17,7 +17,9 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::render {
 class RenderDevice;
+}
 
 namespace zel::app::offline {
 
@@ -57,7 +59,7 @@ class ShowRig {
   bool Grab(std::vector<uint8_t>* rgba);
 
   IDirect3DDevice9* Device() const;
-  RenderDevice& Renderer() { return *device_; }
+  render::RenderDevice& Renderer() { return *device_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   double LoadSeconds() const { return loadSeconds_; }  // time the scenes took to load
@@ -65,7 +67,7 @@ class ShowRig {
   // The rig's own bracket: the device's clear and BeginScene; EndScene, then Present only
   // when presenting.
   struct Bracket {
-    RenderDevice& device;
+    render::RenderDevice& device;
     Presenting presenting;
     bool BeginFrame();
     void EndFrame();
@@ -73,10 +75,10 @@ class ShowRig {
 
  private:
   HWND window_ = nullptr;
-  RenderDevice* device_ = nullptr;
-  TitleScene* title_ = nullptr;
-  SkyScene* sky_ = nullptr;
-  OpeningScene* opening_ = nullptr;
+  render::RenderDevice* device_ = nullptr;
+  scenes::TitleScene* title_ = nullptr;
+  scenes::SkyScene* sky_ = nullptr;
+  scenes::OpeningScene* opening_ = nullptr;
   Presenting presenting_ = Presenting::No;
   int width_ = 0, height_ = 0;
   double loadSeconds_ = 0.0;

@@ -6,9 +6,10 @@
 #include "data/music.h"
 #include "data/paint.h"
 
+namespace zel::data {
+
 namespace {
 
-using namespace zel::datagen;
 
 void BM_RenderSoundtrack10s(benchmark::State &state) {
   for (auto _ : state) benchmark::DoNotOptimize(RenderSoundtrack(10.0));
@@ -32,3 +33,5 @@ void BM_PaintSky(benchmark::State &state) {
 BENCHMARK(BM_PaintSky)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace zel::data

@@ -12,43 +12,26 @@
 #include "gfxutil/image.h"
 #include "gfxutil/texture.h"
 #include "gfxutil/texture_levels.h"
+#include "tests/gfxutil/image_fixtures.h"
+
+namespace zel::gfxutil {
 
 namespace {
 
 // A photograph-like test picture: smooth gradients, rings and fine noise, quality 90.
 std::vector<BYTE> MakePicture(unsigned width, unsigned height) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char *buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = width;
-  cinfo.image_height = height;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<BYTE> row(width * 3);
+  std::vector<BYTE> rgb(static_cast<size_t>(width) * height * 3);
   std::srand(1);
-  while (cinfo.next_scanline < height) {
-    const unsigned y = cinfo.next_scanline;
+  for (unsigned y = 0; y < height; ++y) {
     for (unsigned x = 0; x < width; ++x) {
       const double r = std::hypot(x - width / 2.0, y - height / 2.0);
-      row[3 * x] = static_cast<BYTE>(x * 255 / width);
-      row[3 * x + 1] = static_cast<BYTE>(128 + 100 * std::sin(r / 9.0));
-      row[3 * x + 2] = static_cast<BYTE>((y * 255 / height + std::rand() % 24) & 0xFF);
+      BYTE *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      p[0] = static_cast<BYTE>(x * 255 / width);
+      p[1] = static_cast<BYTE>(128 + 100 * std::sin(r / 9.0));
+      p[2] = static_cast<BYTE>((y * 255 / height + std::rand() % 24) & 0xFF);
     }
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
   }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<BYTE> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+  return test::EncodeJpeg(rgb, width, height, 3, 90, false);
 }
 
 void BM_LibjpegDecodeOnly(benchmark::State &state) {
@@ -105,3 +88,5 @@ void BM_GfxutilDecodeOnly(benchmark::State &state) {
 }
 BENCHMARK(BM_GfxutilDecodeOnly)->Args({512, 512})->Unit(benchmark::kMillisecond);
 }  // namespace
+
+}  // namespace zel::gfxutil

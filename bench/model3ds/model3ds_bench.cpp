@@ -15,16 +15,30 @@
 #include "tests/model3ds/writer3ds.h"
 
 namespace {
-
 std::atomic<long> gNewCalls{0};
+}  // namespace
+
+// Counting replacements of the global allocation functions (malloc-backed on both sides).
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void *operator new(std::size_t size) {
+  gNewCalls.fetch_add(1, std::memory_order_relaxed);
+  if (void *p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+
+namespace zel::model3ds {
+
+namespace {
 
 constexpr int kGrid = 142;  // 142 x 142 = 20,164 vertices; 20,000 faces taken from its cells
 constexpr int kVertices = 20000;
 constexpr int kFaces = 20000;
 
 // A wavy sheet: vertex k sits on a kGrid-wide grid; faces are the grid's triangles.
-test3ds::Mesh Sheet() {
-  test3ds::Mesh m;
+test::Mesh Sheet() {
+  test::Mesh m;
   m.name = "Sheet";
   for (int k = 0; k < kVertices; ++k) {
     const float x = static_cast<float>(k % kGrid), y = static_cast<float>(k / kGrid);
@@ -46,7 +60,7 @@ const std::string &SheetFile() {
   static const std::string path = [] {
     const char *tmp = std::getenv("TMPDIR");
     std::string p = std::string(tmp != nullptr ? tmp : "/tmp") + "/zel16_bench_sheet.3ds";
-    const auto bytes = test3ds::PlainFile(Sheet());
+    const auto bytes = test::PlainFile(Sheet());
     FILE *f = std::fopen(p.c_str(), "wb");
     if (f != nullptr) {
       std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -92,14 +106,6 @@ BENCHMARK(BM_ComputeNormals)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// Counting replacements of the global allocation functions (malloc-backed on both sides).
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void *operator new(std::size_t size) {
-  gNewCalls.fetch_add(1, std::memory_order_relaxed);
-  if (void *p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+}  // namespace zel::model3ds
 
 BENCHMARK_MAIN();

@@ -15,6 +15,8 @@
 #include "scenes/sky_scene.h"
 #include "scenes/title_scene.h"
 
+namespace zel::scenes {
+
 namespace {
 
 // The main loop's device contract over a bare device: clear, begin; end, present.
@@ -38,7 +40,7 @@ void RunFrames(benchmark::State &state, Device &device, IDirect3DDevice9 *d3d, f
   const BYTE keys[256] = {};
   zel::app::offline::SilentMusic music;
   for (auto _ : state) {
-    show::ShowFrame(t, keys, device, music, title, sky, opening);
+    app::show::ShowFrame(t, keys, device, music, title, sky, opening);
     after();
   }
   delete title;
@@ -58,7 +60,7 @@ void BM_FrameOnRecordingDevice(benchmark::State &state) {
 void BM_FrameOnOpenGl(benchmark::State &state) {
   zel::app::offline::ShowRig rig;
   std::string error;
-  ExitStatus status = ExitStatus::Success;
+  app::ExitStatus status = app::ExitStatus::Success;
   if (!rig.Open(640, 480, zel::app::offline::Presenting::Yes, &error, &status)) {
     state.SkipWithError(error.c_str());
     return;
@@ -73,10 +75,14 @@ BENCHMARK(BM_FrameOnOpenGl)->Arg(30)->Arg(100)->Arg(150)->Arg(1000)->Unit(benchm
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int Main(int argc, char **argv) {
   if (chdir(ZEL16_BINARY_DIR) != 0) std::perror(ZEL16_BINARY_DIR);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;
 }
+
+}  // namespace zel::scenes
+
+int main(int argc, char **argv) { return zel::scenes::Main(argc, argv); }

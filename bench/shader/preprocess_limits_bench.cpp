@@ -45,6 +45,8 @@ void operator delete[](void *p) noexcept { Release(p); }
 void operator delete(void *p, size_t) noexcept { Release(p); }
 void operator delete[](void *p, size_t) noexcept { Release(p); }
 
+namespace zel::shader {
+
 namespace {
 
 constexpr size_t kInputBytes = size_t(1) << 20;
@@ -121,5 +123,7 @@ SHADER_CASE(DeepCondition, "#if " + std::string(kInputBytes / 2 - 8, '(') + "1" 
 SHADER_CASE(ManyConditions, Fill("vs_3_0\n", "#if 1\n"));
 
 }  // namespace
+
+}  // namespace zel::shader
 
 BENCHMARK_MAIN();

@@ -12,6 +12,8 @@
 #include "shader/glsl_writer.h"
 #include "shader/program.h"
 
+namespace zel::shader {
+
 namespace {
 
 std::string ShaderText() {
@@ -54,5 +56,7 @@ void BM_ValidateAndTranslateDemoShader(benchmark::State &state) {
 BENCHMARK(BM_ValidateAndTranslateDemoShader);
 
 }  // namespace
+
+}  // namespace zel::shader
 
 BENCHMARK_MAIN();

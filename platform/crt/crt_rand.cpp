@@ -1,6 +1,8 @@
 // Private copy of the C runtime's rand rule (zel_crt_rand.h).
 #include <zel_crt_rand.h>
 
+namespace zel::crt {
+
 namespace {
 
 constexpr uint32_t kInitialState = 1;  // rand before any srand behaves as srand(1)
@@ -21,3 +23,5 @@ void CrtSrand(uint32_t seed) { state = seed; }
 void CrtRandReset() { state = kInitialState; }
 
 uint32_t CrtRandState() { return state; }
+
+}  // namespace zel::crt

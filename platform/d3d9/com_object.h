@@ -33,7 +33,6 @@ class ComObject : public Iface {
     if (left == 0) delete this;
     return left;
   }
-  ULONG RefCount() const { return refs_; }
 
  protected:
   virtual ~ComObject() { AdjustLiveObjectCount(-1); }

@@ -41,21 +41,10 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLO
   }
   if (bits == 0) return D3D_OK;
   // Only the viewport is cleared, and of it only the rectangles when some are given.
-  const D3DVIEWPORT9 &vp = state_.viewport;
-  LONG vx1 = static_cast<LONG>(vp.X), vy1 = static_cast<LONG>(vp.Y);
-  LONG vx2 = vx1 + static_cast<LONG>(vp.Width), vy2 = vy1 + static_cast<LONG>(vp.Height);
   gl_.Enable(GL_SCISSOR_TEST, true);
-  DWORD n = Count == 0 ? 1 : Count;
-  for (DWORD i = 0; i < n; ++i) {
-    LONG x1 = vx1, y1 = vy1, x2 = vx2, y2 = vy2;
-    if (Count != 0) {
-      x1 = std::max(x1, pRects[i].x1);
-      y1 = std::max(y1, pRects[i].y1);
-      x2 = std::min(x2, pRects[i].x2);
-      y2 = std::min(y2, pRects[i].y2);
-    }
-    if (x2 <= x1 || y2 <= y1) continue;
-    gl_.Scissor(x1, static_cast<GLint>(height_) - y2, x2 - x1, y2 - y1);
+  for (const RECT &r : ClearedRects(state_.viewport, Count, pRects)) {
+    if (r.right <= r.left || r.bottom <= r.top) continue;
+    gl_.Scissor(r.left, static_cast<GLint>(height_) - r.bottom, r.right - r.left, r.bottom - r.top);
     glClear(bits);
   }
   gl_.Enable(GL_SCISSOR_TEST, false);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/d3d9/shader_translate.h"
+
 namespace zel::d3d9 {
 namespace {
 
@@ -187,14 +189,7 @@ GlVertexShader::~GlVertexShader() {
 }
 
 HRESULT GlVertexShader::GetFunction(void *data, UINT *size) {
-  if (size == nullptr) return D3DERR_INVALIDCALL;
-  UINT bytes = static_cast<UINT>(tokens_.size() * sizeof(DWORD));
-  if (data != nullptr) {
-    if (*size < bytes) return D3DERR_INVALIDCALL;
-    std::memcpy(data, tokens_.data(), bytes);
-  }
-  *size = bytes;
-  return D3D_OK;
+  return CopyShaderFunction(tokens_, data, size);
 }
 
 }  // namespace zel::d3d9

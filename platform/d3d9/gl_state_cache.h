@@ -55,13 +55,6 @@ class GlStateCache {
     depthFunc_ = f;
     glDepthFunc(f);
   }
-  void PolygonOffset(float factor, float units) {
-    if (offset_[0] == factor && offset_[1] == units && offsetSet_) return;
-    offset_[0] = factor;
-    offset_[1] = units;
-    offsetSet_ = true;
-    glPolygonOffset(factor, units);
-  }
   void CullFace(GLenum face) {
     if (cullFace_ == face) return;
     cullFace_ = face;
@@ -164,8 +157,6 @@ class GlStateCache {
   int colorMask_ = -1;
   int depthMask_ = -1;
   GLenum depthFunc_ = kUnknown;
-  float offset_[2] = {0, 0};
-  bool offsetSet_ = false;
   GLenum cullFace_ = kUnknown;
   GLenum polygonMode_ = kUnknown;
   GLenum stencilFunc_ = kUnknown;

@@ -6,7 +6,7 @@
 namespace zel::d3d9 {
 namespace {
 
-constexpr UINT kBytesPerPixel = 4;           // X8R8G8B8 and A8R8G8B8
+constexpr UINT kBytesPerPixel = kSurfaceBytesPerPixel;
 constexpr GLuint64 kWaitStepNs = 100000000;  // 0.1 s per wait on the fence before asking again
 
 }  // namespace
@@ -30,33 +30,16 @@ GlSurface::~GlSurface() {
 
 HRESULT GlSurface::GetDesc(D3DSURFACE_DESC *desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  bool back = kind_ == Kind::BackBuffer;
-  *desc = D3DSURFACE_DESC{format_,
-                          D3DRTYPE_SURFACE,
-                          back ? static_cast<DWORD>(D3DUSAGE_RENDERTARGET) : 0u,
-                          back ? D3DPOOL_DEFAULT : D3DPOOL_SYSTEMMEM,
-                          D3DMULTISAMPLE_NONE,
-                          0,
-                          width_,
-                          height_};
+  *desc = SurfaceDescription(kind_ == Kind::BackBuffer, format_, width_, height_);
   return D3D_OK;
 }
 
 HRESULT GlSurface::LockRect(D3DLOCKED_RECT *locked, const RECT *rect, DWORD flags) {
   if (locked == nullptr || kind_ != Kind::SystemMemory || locked_) return D3DERR_INVALIDCALL;
-  LONG left = 0, top = 0;
-  if (rect != nullptr) {
-    if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(width_) ||
-        rect->bottom > static_cast<LONG>(height_) || rect->left >= rect->right || rect->top >= rect->bottom)
-      return D3DERR_INVALIDCALL;
-    left = rect->left;
-    top = rect->top;
-  }
+  if (!LockableRect(rect, width_, height_)) return D3DERR_INVALIDCALL;
   HRESULT hr = FinishCopy((flags & D3DLOCK_DONOTWAIT) == 0);
   if (FAILED(hr)) return hr;
-  const size_t pitch = static_cast<size_t>(width_) * kBytesPerPixel;
-  locked->Pitch = static_cast<INT>(pitch);
-  locked->pBits = memory_.data() + static_cast<size_t>(top) * pitch + static_cast<size_t>(left) * kBytesPerPixel;
+  *locked = LockedPixels(memory_.data(), width_, rect);
   locked_ = true;
   return D3D_OK;
 }

@@ -63,7 +63,7 @@ HRESULT BufferMemory::Unlock(bool *changed, UINT *begin, UINT *end) {
   return D3D_OK;
 }
 
-TextureMemory::TextureMemory(UINT width, UINT height, UINT levels, D3DFORMAT format)
+TextureMemory::TextureMemory(UINT width, UINT height, UINT levels, D3DFORMAT format, UINT rowPadding)
     : format_(format), bytesPerPixel_(FormatBytesPerPixel(format)) {
   UINT full = FullMipCount(width, height);
   if (levels == 0 || levels > full) levels = full;
@@ -72,8 +72,8 @@ TextureMemory::TextureMemory(UINT width, UINT height, UINT levels, D3DFORMAT for
     TextureLevel &l = levels_[i];
     l.width = std::max(1u, width >> i);
     l.height = std::max(1u, height >> i);
-    l.pitch = l.width * bytesPerPixel_;
-    l.bytes.assign(static_cast<size_t>(l.pitch) * l.height, 0);
+    l.pitch = l.width * bytesPerPixel_ + rowPadding;
+    l.bytes.assign(static_cast<size_t>(l.pitch) * l.height, rowPadding ? kPaddingByte : 0);
   }
 }
 
@@ -107,6 +107,40 @@ HRESULT TextureMemory::GetLevelDesc(UINT level, D3DSURFACE_DESC *desc, DWORD usa
   *desc = D3DSURFACE_DESC{format_, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0,
                           levels_[level].width, levels_[level].height};
   return D3D_OK;
+}
+
+D3DSURFACE_DESC SurfaceDescription(bool backBuffer, D3DFORMAT format, UINT width, UINT height) {
+  return D3DSURFACE_DESC{format,
+                         D3DRTYPE_SURFACE,
+                         backBuffer ? static_cast<DWORD>(D3DUSAGE_RENDERTARGET) : 0u,
+                         backBuffer ? D3DPOOL_DEFAULT : D3DPOOL_SYSTEMMEM,
+                         D3DMULTISAMPLE_NONE,
+                         0,
+                         width,
+                         height};
+}
+
+bool LockableRect(const RECT *rect, UINT width, UINT height) {
+  if (rect == nullptr) return true;
+  return rect->left >= 0 && rect->top >= 0 && rect->right <= static_cast<LONG>(width) &&
+         rect->bottom <= static_cast<LONG>(height) && rect->left < rect->right && rect->top < rect->bottom;
+}
+
+D3DLOCKED_RECT LockedPixels(uint8_t *pixels, UINT width, const RECT *rect) {
+  const size_t pitch = static_cast<size_t>(width) * kSurfaceBytesPerPixel;
+  const size_t left = rect ? static_cast<size_t>(rect->left) : 0, top = rect ? static_cast<size_t>(rect->top) : 0;
+  return D3DLOCKED_RECT{static_cast<INT>(pitch), pixels + top * pitch + left * kSurfaceBytesPerPixel};
+}
+
+std::vector<RECT> ClearedRects(const D3DVIEWPORT9 &viewport, DWORD count, const D3DRECT *rects) {
+  const RECT whole{static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
+                   static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
+  if (count == 0) return {whole};
+  std::vector<RECT> out;
+  for (DWORD i = 0; i < count; ++i)
+    out.push_back(RECT{std::max(whole.left, rects[i].x1), std::max(whole.top, rects[i].y1),
+                       std::min(whole.right, rects[i].x2), std::min(whole.bottom, rects[i].y2)});
+  return out;
 }
 
 }  // namespace zel::d3d9

@@ -46,8 +46,11 @@ struct TextureLevel {
 
 class TextureMemory {
  public:
-  // Levels 0 = the full chain. The format must have FormatBytesPerPixel() > 0.
-  TextureMemory(UINT width, UINT height, UINT levels, D3DFORMAT format);
+  // Levels 0 = the full chain. The format must have FormatBytesPerPixel() > 0. Rows are
+  // `rowPadding` bytes longer than their texels (filled with kPaddingByte), so that a
+  // caller that ignores the pitch shows up in a test.
+  TextureMemory(UINT width, UINT height, UINT levels, D3DFORMAT format, UINT rowPadding = 0);
+  static constexpr uint8_t kPaddingByte = 0xCD;
 
   HRESULT LockRect(UINT level, D3DLOCKED_RECT *locked, const RECT *rect);
   // D3DERR_INVALIDCALL when the level is not locked; *dirty gets the locked rectangle.
@@ -63,5 +66,20 @@ class TextureMemory {
   UINT bytesPerPixel_;
   std::vector<TextureLevel> levels_;
 };
+
+// Surfaces both devices make: the back buffer and plain surfaces in system memory, 32-bit
+// pixels, rows from the top with no padding.
+constexpr UINT kSurfaceBytesPerPixel = 4;  // X8R8G8B8 and A8R8G8B8
+
+// What GetDesc reports for the back buffer (a render target in the default pool) or for a
+// plain surface in system memory.
+D3DSURFACE_DESC SurfaceDescription(bool backBuffer, D3DFORMAT format, UINT width, UINT height);
+// Whether LockRect may lock `rect` (null: the whole surface) of a width x height surface.
+bool LockableRect(const RECT *rect, UINT width, UINT height);
+// The lock of `rect` (null: the whole surface) in a system-memory surface's pixels.
+D3DLOCKED_RECT LockedPixels(uint8_t *pixels, UINT width, const RECT *rect);
+// The parts of the render target Clear writes: the viewport, or its overlap with each of the
+// `count` rectangles when some are given (an overlap may be empty).
+std::vector<RECT> ClearedRects(const D3DVIEWPORT9 &viewport, DWORD count, const D3DRECT *rects);
 
 }  // namespace zel::d3d9

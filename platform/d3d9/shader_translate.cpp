@@ -1,10 +1,27 @@
-// Vertex shader translation for CreateVertexShader: validate the bytecode, then write its GLSL.
+// Vertex shader bytecode for CreateVertexShader: its length, then its validation and GLSL.
 #include "platform/d3d9/shader_translate.h"
+
+#include <cstring>
 
 #include "shader/glsl_writer.h"
 #include "shader/program.h"
 
 namespace zel::d3d9 {
+
+UINT VertexShaderTokenCount(const DWORD *tokens) {
+  return static_cast<UINT>(shader::ShaderTokenLength(tokens, kMaxShaderTokens));
+}
+
+HRESULT CopyShaderFunction(const std::vector<DWORD> &tokens, void *data, UINT *size) {
+  if (size == nullptr) return D3DERR_INVALIDCALL;
+  const UINT bytes = static_cast<UINT>(tokens.size() * sizeof(DWORD));
+  if (data != nullptr) {
+    if (*size < bytes) return D3DERR_INVALIDCALL;
+    std::memcpy(data, tokens.data(), bytes);
+  }
+  *size = bytes;
+  return D3D_OK;
+}
 
 HRESULT TranslateVertexShader(const DWORD *tokens, UINT tokenCount, VertexShaderTranslation *out,
                               std::string *error) {

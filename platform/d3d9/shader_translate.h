@@ -6,6 +6,7 @@
 #include <d3d9.h>
 
 #include <string>
+#include <vector>
 
 namespace zel::d3d9 {
 
@@ -16,6 +17,10 @@ inline constexpr UINT kMaxShaderTokens = 1u << 16;
 // token as the validator does (an immediate value may look like an end token; a bad length field
 // is not followed); 0 for a malformed stream or no end token within kMaxShaderTokens.
 UINT VertexShaderTokenCount(const DWORD *tokens);
+
+// GetFunction of a shader created from `tokens`: their size in bytes in *size, and the tokens
+// copied to `data` when it is given (*size must then be at least that size).
+HRESULT CopyShaderFunction(const std::vector<DWORD> &tokens, void *data, UINT *size);
 
 struct VertexShaderTranslation {
   std::string glsl;  // a complete "#version 330 core" vertex shader: inputs at the attribute

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/sound/lag_tracker.h"
-#include "platform/sound/sound_settings.h"
+#include "platform/sound/stream_control.h"
 
 struct FSOUND_STREAM {
   zel::sound::Mp3Source source;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/sound/sound_settings.h"
+#include "platform/sound/stream_control.h"
 
 namespace zel::sound {
 

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "platform/win32/display_mode.h"
-#include "platform/win32/sdl_window.h"
+#include "platform/win32/windows_sdl.h"
 #include "platform/wsi/wsi.h"
 
 namespace zel::win32 {

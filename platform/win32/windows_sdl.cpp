@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/win32/display_mode.h"
-#include "platform/win32/sdl_window.h"
+#include "platform/win32/windows_sdl.h"
 #include "platform/win32/window_table.h"
 #include "platform/wsi/wsi.h"
 

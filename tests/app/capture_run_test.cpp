@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+namespace zel::app {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -347,3 +349,5 @@ TEST_F(CaptureRunTest, CtrlCKeepsEveryWholeFrameAndCutsTheTrackToThem) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

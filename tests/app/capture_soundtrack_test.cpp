@@ -17,6 +17,8 @@
 #include "app/offline/capture_audio.h"
 #include "data/music.h"
 
+namespace zel::app {
+
 namespace {
 
 const std::string kMusic = std::string(ZEL16_BINARY_DIR) + "/Data/Music/sm.mp3";
@@ -63,7 +65,7 @@ TEST(CaptureSoundtrack, DecodedMusicHasTheGeneratorsLengthAndStartsOnItsFirstSam
   // The piece opens with a kick on sample 0. Untrimmed, the encoder's and decoder's delay
   // (1105 samples for LAME) would come first; the best alignment with the generator's own
   // samples shows where the piece begins.
-  const zel::datagen::StereoBuffer reference = zel::datagen::RenderSoundtrack(2.0);
+  const zel::data::StereoBuffer reference = zel::data::RenderSoundtrack(2.0);
   constexpr int kSearch = 1500;  // samples either way
   int best = -kSearch;
   double bestValue = -2.0;
@@ -98,3 +100,5 @@ TEST(CaptureSoundtrack, TrackStartsTheMusicOnTick6001) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -17,6 +17,8 @@
 #include "app/offline/capture_wav.h"
 #include "app/command_line.h"
 
+namespace zel::app {
+
 namespace {
 
 using zel::app::offline::FramesBetween;
@@ -264,3 +266,5 @@ TEST(CaptureOptions, PngLevelIsForFrameFolders) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace zel::app {
+
 namespace {
 
 struct Parsed {
@@ -118,3 +120,5 @@ TEST(CommandLine, BadViewingValuesAreRefused) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

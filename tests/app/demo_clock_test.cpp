@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+namespace zel::app {
+
 namespace {
 
 // The first tick count at which the running float sum satisfies `reached`.
@@ -65,3 +67,5 @@ TEST(DemoClock, LiveTimerAdvancesAndStopsWhenAsked) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

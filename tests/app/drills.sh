@@ -21,7 +21,7 @@ show_args=(--no-setup --window 320x240 --batch --fixed-step 2000)
 # on_xvfb SCREEN COMMAND...: the command on its own virtual X server; its status comes back.
 on_xvfb() {
   local screen=$1; shift
-  timeout 120 xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+  timeout 120 "$on_xvfb" "$screen" "$@"
 }
 
 # run_without FILE [STEP]: a copy of Data/ lacking FILE (relative to Data/), the show run on it;

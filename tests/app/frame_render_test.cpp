@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 
 using zel::app::offline::RenderFrameToPng;
+namespace zel::app {
 
 namespace {
 
@@ -67,3 +68,5 @@ TEST(FrameRender, WritesTheOpeningCardAsPng) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -11,6 +11,8 @@
 #include "gfxutil/shader.h"
 #include "platform/win32/gtk_support.h"
 
+namespace zel::app {
+
 namespace {
 
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
@@ -63,3 +65,5 @@ TEST(CommaDecimalLocale, AssemblerIsHeldToTheCLocaleNotTheUsers) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -25,6 +25,7 @@
 
 using zel::app::offline::RestartShow;
 using zel::app::offline::MusicSource;
+namespace zel::app {
 
 namespace {
 
@@ -57,9 +58,9 @@ class LoopRestart : public ::testing::Test {
     ASSERT_EQ(music.Init(44100, 32, 0), S_OK);
     ASSERT_EQ(music.Open(kMusicFile, kStreamMode, 0), S_OK);
     IDirect3DDevice9* d3d = device.GetDevice();
-    title = new (std::nothrow) TitleScene(d3d);
-    sky = new (std::nothrow) SkyScene(d3d);
-    opening = new (std::nothrow) OpeningScene(d3d);
+    title = new (std::nothrow) scenes::TitleScene(d3d);
+    sky = new (std::nothrow) scenes::SkyScene(d3d);
+    opening = new (std::nothrow) scenes::OpeningScene(d3d);
   }
   void TearDown() override {
     delete title;
@@ -96,18 +97,18 @@ class LoopRestart : public ::testing::Test {
   }
 
   HWND window = nullptr;
-  RenderDevice device;
-  MusicPlayer music;
-  TitleScene* title = nullptr;
-  SkyScene* sky = nullptr;
-  OpeningScene* opening = nullptr;
+  render::RenderDevice device;
+  audio::MusicPlayer music;
+  scenes::TitleScene* title = nullptr;
+  scenes::SkyScene* sky = nullptr;
+  scenes::OpeningScene* opening = nullptr;
   DemoClock clock;
 };
 
 TEST_F(LoopRestart, SecondRunStartsAsTheFirstDid) {
-  CrtRandReset();
+  crt::CrtRandReset();
   DemoClock::StartAt(0.0f);
-  const uint32_t startState = CrtRandState();
+  const uint32_t startState = crt::CrtRandState();
   // The first run joins the soundtrack beyond its end, as a late --start does: its stream
   // is heard no more once it has started.
   ZelSound_SetStartPosition(kPastTheMusic);
@@ -116,11 +117,11 @@ TEST_F(LoopRestart, SecondRunStartsAsTheFirstDid) {
   EXPECT_FALSE(first.musicPlaying);
   ASSERT_GT(first.frames, 700);  // 179 s at 0.25 s a frame
   EXPECT_GT(clock.Seconds(), show::kShowEnd);
-  EXPECT_NE(CrtRandState(), startState);  // the flashes drew from the sequence
+  EXPECT_NE(crt::CrtRandState(), startState);  // the flashes drew from the sequence
 
   RestartShow(clock, false, &music, MusicSource{kMusicFile, kStreamMode});
   EXPECT_EQ(clock.Seconds(), 0.0f);
-  EXPECT_EQ(CrtRandState(), startState);
+  EXPECT_EQ(crt::CrtRandState(), startState);
 
   RunFrames second = Run();
   EXPECT_EQ(second.frames, first.frames);
@@ -133,3 +134,5 @@ TEST_F(LoopRestart, SecondRunStartsAsTheFirstDid) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

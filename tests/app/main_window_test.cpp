@@ -5,6 +5,8 @@
 
 #include "app/demo_app.h"
 
+namespace zel::app {
+
 namespace {
 
 class MainWindow : public ::testing::Test {
@@ -110,3 +112,5 @@ TEST_F(MainWindow, MessagesReachTheWindowProcThroughTheQueue) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

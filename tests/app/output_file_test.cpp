@@ -15,6 +15,8 @@
 
 #include "app/offline/capture_sink.h"
 
+namespace zel::app {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -121,3 +123,5 @@ TEST_F(OutputFileTest, CaptureFileNamesAreFramesTheirPartsAndTheSoundtrack) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

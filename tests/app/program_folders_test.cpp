@@ -9,6 +9,8 @@
 #include "app/program_folders.h"
 #include "app/xdg_folders.h"
 
+namespace zel::app {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -145,3 +147,5 @@ TEST(ScreenshotFolder, AReadOnlyStartingFolderIsPassedOver) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

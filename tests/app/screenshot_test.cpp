@@ -6,6 +6,7 @@
 
 using zel::app::offline::ScreenshotName;
 using zel::app::offline::TakeScreenshot;
+namespace zel::app {
 
 namespace {
 
@@ -22,3 +23,5 @@ TEST(Screenshot, NoDeviceIsAFailureNotACrash) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "app/demo_app.h"
-#include "app/setup_dialog_template.h"
+#include "app/app_resources.h"
 #include "platform/win32/dialog_template.h"
+
+namespace zel::app {
 
 namespace {
 
@@ -132,3 +134,5 @@ TEST(SetupDialogTemplate, HoldsTheTwelveControls) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace zel::app {
+
 namespace {
 
 using show::FrameResult;
@@ -156,3 +158,5 @@ TEST(MainLoop, EndsWhenTheClockPassesTheEndOfTheShow) {
 }
 
 }  // namespace
+
+}  // namespace zel::app

@@ -2,6 +2,8 @@
 # of its own and drives it with xdotool as a viewer would. The sourcing script sets $zel16 and
 # $work, and may name extra helper functions for its cases in $case_helpers.
 failures=0
+# The virtual X server every case runs on (see on_xvfb.sh).
+on_xvfb="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/on_xvfb.sh"
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -57,7 +59,7 @@ run_case() {
   local name=$1 screen=$2 script=$3
   echo "== $name"
   mkdir -p "$work/$name"
-  if ! (cd "$work/$name" && timeout "${case_seconds:-120}" xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "set -euo pipefail
+  if ! (cd "$work/$name" && timeout "${case_seconds:-120}" "$on_xvfb" "$screen" bash -c "set -euo pipefail
     zel16='$zel16'
     $(declare -f wait_window wait_for exited has_file press_until finish ${case_helpers:-})
     $script") >"$work/$name.log" 2>&1; then

@@ -11,7 +11,7 @@
 #include "data/synth.h"
 #include "data/triangulate.h"
 
-namespace zel::datagen {
+namespace zel::data {
 namespace {
 
 float Luma(const Rgb &c) { return 0.299f * c.r + 0.587f * c.g + 0.114f * c.b; }
@@ -96,4 +96,4 @@ TEST(Synth, KickStartsOnItsSample) {
 }
 
 }  // namespace
-}  // namespace zel::datagen
+}  // namespace zel::data

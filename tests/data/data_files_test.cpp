@@ -16,6 +16,8 @@
 #include "data/textures.h"
 #include "model3ds/loader3ds.h"
 
+namespace zel::data {
+
 namespace {
 
 const std::string kBuild = ZEL16_BINARY_DIR;
@@ -70,9 +72,9 @@ double MeanOfCorners(const Decoded &d) {
 }
 
 TEST(DataFiles, EveryPictureDecodesAtItsListedSize) {
-  using zel::datagen::PictureFormat;
+  using zel::data::PictureFormat;
   int bmpCount = 0, greyCount = 0, oddSizes = 0;
-  for (const auto &file : zel::datagen::PictureFiles()) {
+  for (const auto &file : zel::data::PictureFiles()) {
     SCOPED_TRACE(file.path);
     const std::vector<uint8_t> bytes = ReadAll(kBuild + "/" + file.path);
     ASSERT_FALSE(bytes.empty());
@@ -154,27 +156,27 @@ TEST(DataFiles, DialogPictureHeaderMatchesItsBitmap) {
 // ---- models through the show's reader --------------------------------------------------
 
 struct Loaded {
-  std::unique_ptr<Loader3ds> loader = std::make_unique<Loader3ds>();
+  std::unique_ptr<model3ds::Loader3ds> loader = std::make_unique<model3ds::Loader3ds>();
   float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
   explicit Loaded(const std::string &rel) {
     loader->messageBox = nullptr;
     loader->Read((kBuild + "/" + rel).c_str());
     if (loader->objectCount < 1) return;
-    const Object3ds &o = loader->objects[0];
+    const model3ds::Object3ds &o = loader->objects[0];
     for (int i = 0; i < o.vertexCount; ++i)
       for (int a = 0; a < 3; ++a) {
         lo[a] = std::min(lo[a], o.positions[i][a]);
         hi[a] = std::max(hi[a], o.positions[i][a]);
       }
   }
-  const Object3ds &object() const { return loader->objects[0]; }
+  const model3ds::Object3ds &object() const { return loader->objects[0]; }
 };
 
 TEST(DataFiles, TitleModelStandsAtTheOrbitCentre) {
   const Loaded m("Data/3DFiles/zel2.3ds");
   ASSERT_EQ(m.loader->objectCount, 1);
   EXPECT_EQ(m.loader->messageCount, 0);
-  const Object3ds &o = m.object();
+  const model3ds::Object3ds &o = m.object();
   EXPECT_GE(o.vertexCount, 4000);
   EXPECT_LE(o.vertexCount, 20000);
   const float width = m.hi[0] - m.lo[0], height = m.hi[1] - m.lo[1], depth = m.hi[2] - m.lo[2];
@@ -219,7 +221,7 @@ TEST(DataFiles, SkyBowlFillsTheViewAndRunsVAlongIt) {
   const Loaded m("Data/3DFiles/hem.3ds");
   ASSERT_EQ(m.loader->objectCount, 1);
   EXPECT_EQ(m.loader->messageCount, 0);
-  const Object3ds &o = m.object();
+  const model3ds::Object3ds &o = m.object();
   const double halfDiagonalAt45 = 45.0 * std::tan(30.0 * 3.14159265 / 180.0) * std::hypot(1.0, 4.0 / 3.0);
   EXPECT_GT(m.hi[0], halfDiagonalAt45);
   EXPECT_LE(m.hi[2], 0.001f);  // nothing reaches towards the camera past the rim
@@ -233,3 +235,5 @@ TEST(DataFiles, SkyBowlFillsTheViewAndRunsVAlongIt) {
 }
 
 }  // namespace
+
+}  // namespace zel::data

@@ -14,7 +14,7 @@
 #include "data/mesh.h"
 #include "data/triangulate.h"
 
-namespace zel::datagen {
+namespace zel::data {
 namespace {
 
 double TriangleArea(const std::vector<Point2> &pts, const std::array<int, 3> &t) {
@@ -134,4 +134,4 @@ TEST(Generator, TwoRunsWriteTheSameBytes) {
 }
 
 }  // namespace
-}  // namespace zel::datagen
+}  // namespace zel::data

@@ -8,7 +8,7 @@
 #include "data/icons.h"
 #include "data/image_writers.h"
 
-namespace zel::datagen {
+namespace zel::data {
 namespace {
 
 TEST(Icons, EverySizeIsATileWithSoftEdgesAndTransparentCorners) {
@@ -63,4 +63,4 @@ TEST(Icons, PngKeepsColourAndStraightAlpha) {
 }
 
 }  // namespace
-}  // namespace zel::datagen
+}  // namespace zel::data

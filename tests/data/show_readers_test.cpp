@@ -11,12 +11,14 @@
 #include "shader/glsl_writer.h"
 #include "shader/program.h"
 
+namespace zel::data {
+
 namespace {
 
 const std::string kBuild = ZEL16_BINARY_DIR;
 
 TEST(ShowReaders, EveryPictureDecodesWithTheTextureLoader) {
-  for (const auto &file : zel::datagen::PictureFiles()) {
+  for (const auto &file : zel::data::PictureFiles()) {
     SCOPED_TRACE(file.path);
     std::vector<BYTE> bytes;
     ASSERT_TRUE(gfxutil::ReadWholeFile((kBuild + "/" + file.path).c_str(), &bytes).Ok());
@@ -50,3 +52,5 @@ TEST(ShowReaders, TitleShaderAssembles) {
 }
 
 }  // namespace
+
+}  // namespace zel::data

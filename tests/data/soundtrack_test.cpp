@@ -10,6 +10,8 @@
 
 #include <mpg123.h>
 
+namespace zel::data {
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -110,3 +112,5 @@ TEST(Soundtrack, LiftsWhenTheTitleAppears) {
 }
 
 }  // namespace
+
+}  // namespace zel::data

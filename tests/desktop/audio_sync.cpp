@@ -192,7 +192,7 @@ class TickTable {
   explicit TickTable(uint64_t ticks) {
     float sum = 0.0f;
     values_.reserve(ticks + 1);
-    for (uint64_t i = 0; i <= ticks; ++i, sum += DemoClock::kTick) values_.push_back(sum);
+    for (uint64_t i = 0; i <= ticks; ++i, sum += zel::app::DemoClock::kTick) values_.push_back(sum);
   }
   std::optional<uint64_t> TickOf(float demo) const {
     auto it = std::lower_bound(values_.begin(), values_.end(), demo);

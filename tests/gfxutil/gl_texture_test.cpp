@@ -63,21 +63,21 @@ TEST_F(GlTextureTest, EveryPictureOfTheShowLoads) {
 
 TEST_F(GlTextureTest, EachFormatPathDrawsItsColours) {
   // 2x2 pictures, one colour per quadrant, through 16-bit, palette and 24-bit bitmaps.
-  zeltest::BmpFormat b16;
+  gfxutil::test::BmpFormat b16;
   b16.bpp = 16;  // red, green / blue, white in 5-5-5
-  zeltest::BmpFormat p8;
+  gfxutil::test::BmpFormat p8;
   p8.bpp = 8;
   p8.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-  zeltest::BmpFormat rgb;
+  gfxutil::test::BmpFormat rgb;
   rgb.bpp = 24;
   const std::vector<std::vector<BYTE>> files = {
-      zeltest::MakeBmp(b16, 2, 2, {{0x00, 0x7C, 0xE0, 0x03}, {0x1F, 0x00, 0xFF, 0x7F}}),
-      zeltest::MakeBmp(p8, 2, 2, {{0, 1}, {2, 3}}),
-      zeltest::MakeBmp(rgb, 2, 2, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}}),
+      gfxutil::test::MakeBmp(b16, 2, 2, {{0x00, 0x7C, 0xE0, 0x03}, {0x1F, 0x00, 0xFF, 0x7F}}),
+      gfxutil::test::MakeBmp(p8, 2, 2, {{0, 1}, {2, 3}}),
+      gfxutil::test::MakeBmp(rgb, 2, 2, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}}),
   };
   int index = 0;
   for (const auto &file : files) {
-    const std::string path = zeltest::WriteTempFile("gl" + std::to_string(index++) + ".bmp", file);
+    const std::string path = gfxutil::test::WriteTempFile("gl" + std::to_string(index++) + ".bmp", file);
     IDirect3DTexture9 *texture = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileA(device_, path.c_str(), &texture), D3D_OK);
     DrawFullScreen(texture);
@@ -86,7 +86,7 @@ TEST_F(GlTextureTest, EachFormatPathDrawsItsColours) {
   }
 
   // Grey JPEG: an L8 texture reads as grey with full alpha.
-  const std::string grey = zeltest::WriteTempFile("gl_grey.jpg", zeltest::MakeJpeg(16, 16, 1, false, 128));
+  const std::string grey = gfxutil::test::WriteTempFile("gl_grey.jpg", gfxutil::test::MakeJpeg(16, 16, 1, false, 128));
   IDirect3DTexture9 *texture = nullptr;
   ASSERT_EQ(D3DXCreateTextureFromFileA(device_, grey.c_str(), &texture), D3D_OK);
   D3DSURFACE_DESC desc;

@@ -4,12 +4,14 @@
 
 #include "tests/gfxutil/image_fixtures.h"
 
+namespace zel::gfxutil {
+
 namespace {
 
 using gfxutil::DecodeBmp;
 using gfxutil::Image;
-using zeltest::BmpFormat;
-using zeltest::MakeBmp;
+using test::BmpFormat;
+using test::MakeBmp;
 
 uint32_t Argb(const Image &image, unsigned x, unsigned y) {
   const BYTE *p = image.pixels.data() + (static_cast<size_t>(y) * image.width + x) * 4;
@@ -266,3 +268,5 @@ TEST(BmpFailures, EveryTruncationIsAnError) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
-namespace zeltest {
+namespace zel::gfxutil::test {
 
 void Put16(std::vector<BYTE> *out, uint16_t v) {
   out->push_back(static_cast<BYTE>(v));
@@ -17,7 +17,8 @@ void Put32(std::vector<BYTE> *out, uint32_t v) {
   Put16(out, static_cast<uint16_t>(v >> 16));
 }
 
-std::vector<BYTE> MakeJpeg(unsigned width, unsigned height, int components, bool progressive, BYTE r, BYTE g, BYTE b) {
+std::vector<BYTE> EncodeJpeg(const std::vector<BYTE> &samples, unsigned width, unsigned height, int components,
+                             int quality, bool progressive) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
@@ -30,22 +31,26 @@ std::vector<BYTE> MakeJpeg(unsigned width, unsigned height, int components, bool
   cinfo.input_components = components;
   cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 95, TRUE);
+  jpeg_set_quality(&cinfo, quality, TRUE);
   if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<BYTE> row(static_cast<size_t>(width) * components);
-  const BYTE colour[4] = {r, g, b, 30};
+  const size_t rowBytes = static_cast<size_t>(width) * components;
   while (cinfo.next_scanline < height) {
-    for (unsigned x = 0; x < width; ++x)
-      for (int c = 0; c < components; ++c) row[x * components + c] = colour[c];
-    JSAMPROW rowPointer = row.data();
-    jpeg_write_scanlines(&cinfo, &rowPointer, 1);
+    JSAMPROW row = const_cast<BYTE *>(&samples[cinfo.next_scanline * rowBytes]);
+    jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   std::vector<BYTE> bytes(buffer, buffer + size);
   free(buffer);
   return bytes;
+}
+
+std::vector<BYTE> MakeJpeg(unsigned width, unsigned height, int components, bool progressive, BYTE r, BYTE g, BYTE b) {
+  const BYTE colour[4] = {r, g, b, 30};
+  std::vector<BYTE> samples(static_cast<size_t>(width) * height * components);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = colour[i % components];
+  return EncodeJpeg(samples, width, height, components, 95, progressive);
 }
 
 std::vector<BYTE> MakeBmp(const BmpFormat &bmpFormat, int32_t width, int32_t height,
@@ -115,4 +120,4 @@ std::string WriteTempFile(const std::string &name, const std::vector<BYTE> &byte
   return path;
 }
 
-}  // namespace zeltest
+}  // namespace zel::gfxutil::test

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
-namespace zeltest {
+namespace zel::gfxutil::test {
+
+// A JPEG of `samples` (rows from the top, `components` bytes per pixel: 1 grey, 3 RGB, 4 CMYK).
+std::vector<BYTE> EncodeJpeg(const std::vector<BYTE> &samples, unsigned width, unsigned height, int components,
+                             int quality, bool progressive);
 
 // A JPEG of one flat colour (r is the grey level for one component; CMYK takes the
 // colour as C, M, Y with K 30): components 1, 3 or 4.
@@ -35,4 +39,4 @@ std::string WriteTempFile(const std::string &name, const std::vector<BYTE> &byte
 void Put16(std::vector<BYTE> *out, uint16_t v);
 void Put32(std::vector<BYTE> *out, uint32_t v);
 
-}  // namespace zeltest
+}  // namespace zel::gfxutil::test

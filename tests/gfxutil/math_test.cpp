@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+namespace zel::gfxutil {
+
 namespace {
 
 // v' = v * M for a row vector with w = 1.
@@ -224,3 +226,5 @@ TEST(MathNormalize, NearlyUnitVectorsAreCopiedUnchanged) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

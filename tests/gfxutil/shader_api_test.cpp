@@ -12,6 +12,8 @@
 #include "shader/assembler.h"
 #include "shader/preprocessor.h"
 
+namespace zel::gfxutil {
+
 namespace {
 
 const char kShader[] = "vs_1_1\ndcl_position v0\nm4x4 oPos, v0, c0\n";
@@ -189,3 +191,5 @@ TEST(ShaderApi, DebugFlagEmbedsFileNamesAndInstructionLines) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

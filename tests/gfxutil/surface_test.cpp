@@ -14,6 +14,8 @@
 #include "gfxutil/image_png.h"
 #include "platform/d3d9/recording/recording_device.h"
 
+namespace zel::gfxutil {
+
 namespace {
 
 using zel::d3d9::RecordingDevice;
@@ -156,3 +158,5 @@ TEST(WritePng, RefusesABufferSmallerThanTheImage) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

@@ -3,30 +3,64 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "gfxutil/image.h"
 #include "gfxutil/image_jpeg.h"
 #include "gfxutil/image_scale.h"
 #include "gfxutil/texture_levels.h"
-#include "tests/gfxutil/fake_device.h"
+#include "platform/d3d9/recording/recording_device.h"
 #include "tests/gfxutil/image_fixtures.h"
+
+namespace zel::gfxutil {
 
 namespace {
 
-using zeltest::FakeDevice;
-using zeltest::FakeTexture;
+using d3d9::RecordingDevice;
 
 IDirect3DTexture9 *const kUntouched = reinterpret_cast<IDirect3DTexture9 *>(0x1234);
 
-FakeTexture *Load(FakeDevice &device, const std::vector<BYTE> &file, const char *name, HRESULT *hr = nullptr) {
+// The recording device with texture rows longer than their texels, so that a loader that
+// ignores the pitch writes into the padding and shows up.
+struct Device {
+  RecordingDevice *d = RecordingDevice::Create();
+  Device() { d->PadTextureRows(12); }
+  ~Device() { d->Release(); }
+  size_t Live() const { return d->LiveObjects("TEX"); }
+  size_t Made() const { return d->MadeObjects("TEX"); }
+};
+
+IDirect3DTexture9 *Load(Device &device, const std::vector<BYTE> &file, const char *name, HRESULT *hr = nullptr) {
   IDirect3DTexture9 *texture = kUntouched;
-  HRESULT result = D3DXCreateTextureFromFileA(&device, zeltest::WriteTempFile(name, file).c_str(), &texture);
+  HRESULT result = D3DXCreateTextureFromFileA(device.d, test::WriteTempFile(name, file).c_str(), &texture);
   if (hr) *hr = result;
   if (FAILED(result)) {
     EXPECT_EQ(texture, kUntouched);  // nothing written through the output on failure
     return nullptr;
   }
-  return static_cast<FakeTexture *>(texture);
+  return texture;
+}
+
+D3DSURFACE_DESC Desc(IDirect3DTexture9 *t, UINT level = 0) {
+  D3DSURFACE_DESC desc{};
+  EXPECT_EQ(t->GetLevelDesc(level, &desc), D3D_OK);
+  return desc;
+}
+
+const d3d9::TextureLevel &Level(IDirect3DTexture9 *t, UINT level) {
+  return RecordingDevice::TextureData(t)->Level(level);
+}
+
+DWORD Pixel32(IDirect3DTexture9 *t, UINT level, UINT x, UINT y) {
+  const d3d9::TextureLevel &l = Level(t, level);
+  DWORD v;
+  std::memcpy(&v, &l.bytes.at(static_cast<size_t>(y) * l.pitch + x * 4), 4);
+  return v;
+}
+
+BYTE Pixel8(IDirect3DTexture9 *t, UINT level, UINT x, UINT y) {
+  const d3d9::TextureLevel &l = Level(t, level);
+  return l.bytes.at(static_cast<size_t>(y) * l.pitch + x);
 }
 
 void ExpectColourNear(DWORD argb, DWORD expected, int tolerance) {
@@ -37,82 +71,82 @@ void ExpectColourNear(DWORD argb, DWORD expected, int tolerance) {
 }
 
 TEST(TextureFromFile, ColourJpegIsRoundedUpWithAFullMipChain) {
-  FakeDevice device;
-  FakeTexture *t = Load(device, zeltest::MakeJpeg(200, 100, 3, false), "colour.jpg");
+  Device device;
+  IDirect3DTexture9 *t = Load(device, test::MakeJpeg(200, 100, 3, false), "colour.jpg");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
-  EXPECT_EQ(t->pool, D3DPOOL_MANAGED);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(Desc(t).Pool, D3DPOOL_MANAGED);
   ASSERT_EQ(t->GetLevelCount(), 9u);
-  EXPECT_EQ(t->levels[0].width, 256u);
-  EXPECT_EQ(t->levels[0].height, 128u);
-  EXPECT_EQ(t->levels[8].width, 1u);
-  EXPECT_EQ(t->levels[8].height, 1u);
+  EXPECT_EQ(Desc(t, 0).Width, 256u);
+  EXPECT_EQ(Desc(t, 0).Height, 128u);
+  EXPECT_EQ(Desc(t, 8).Width, 1u);
+  EXPECT_EQ(Desc(t, 8).Height, 1u);
   // A flat picture stays flat through scaling and every level; the top byte is opaque.
   for (UINT level : {0u, 3u, 8u}) {
-    ExpectColourNear(t->Pixel32(level, 0, 0), 0xFFC86432, 3);
-    ExpectColourNear(t->Pixel32(level, t->levels[level].width - 1, t->levels[level].height - 1), 0xFFC86432, 3);
+    ExpectColourNear(Pixel32(t, level, 0, 0), 0xFFC86432, 3);
+    ExpectColourNear(Pixel32(t, level, Desc(t, level).Width - 1, Desc(t, level).Height - 1), 0xFFC86432, 3);
   }
-  EXPECT_EQ(t->levels[0].bits[t->levels[0].pitch - 1], 0xCD);  // row padding left alone
+  EXPECT_EQ(Level(t, 0).bytes[Level(t, 0).pitch - 1], d3d9::TextureMemory::kPaddingByte);  // padding left alone
   EXPECT_EQ(t->Release(), 0u);
-  EXPECT_EQ(device.liveTextures, 0);
+  EXPECT_EQ(device.Live(), 0u);
 }
 
 TEST(TextureFromFile, PowerOfTwoImagesKeepTheirSize) {
-  FakeDevice device;
-  FakeTexture *t = Load(device, zeltest::MakeJpeg(256, 256, 3, true), "progressive.jpg");
+  Device device;
+  IDirect3DTexture9 *t = Load(device, test::MakeJpeg(256, 256, 3, true), "progressive.jpg");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->levels[0].width, 256u);
-  EXPECT_EQ(t->levels[0].height, 256u);
+  EXPECT_EQ(Desc(t, 0).Width, 256u);
+  EXPECT_EQ(Desc(t, 0).Height, 256u);
   EXPECT_EQ(t->GetLevelCount(), 9u);
-  ExpectColourNear(t->Pixel32(0, 17, 200), 0xFFC86432, 3);
+  ExpectColourNear(Pixel32(t, 0, 17, 200), 0xFFC86432, 3);
   t->Release();
 }
 
 TEST(TextureFromFile, GreyJpegMakesAnL8Texture) {
-  FakeDevice device;
-  FakeTexture *t = Load(device, zeltest::MakeJpeg(16, 8, 1, false, 90), "grey.jpg");
+  Device device;
+  IDirect3DTexture9 *t = Load(device, test::MakeJpeg(16, 8, 1, false, 90), "grey.jpg");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_L8);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_L8);
   EXPECT_EQ(t->GetLevelCount(), 5u);
-  EXPECT_NEAR(t->Pixel8(0, 5, 5), 90, 2);
+  EXPECT_NEAR(Pixel8(t, 0, 5, 5), 90, 2);
   t->Release();
 
-  device.unsupportedFormats = {D3DFMT_L8};  // falls back to grey in 32-bit colour
-  t = Load(device, zeltest::MakeJpeg(16, 8, 1, false, 90), "grey2.jpg");
+  device.d->RefuseTextureFormat(D3DFMT_L8);  // falls back to grey in 32-bit colour
+  t = Load(device, test::MakeJpeg(16, 8, 1, false, 90), "grey2.jpg");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
-  ExpectColourNear(t->Pixel32(0, 3, 3), 0xFF5A5A5A, 2);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_X8R8G8B8);
+  ExpectColourNear(Pixel32(t, 0, 3, 3), 0xFF5A5A5A, 2);
   t->Release();
 }
 
 TEST(TextureFromFile, CmykJpegIsRefusedWithEFail) {
-  FakeDevice device;
+  Device device;
   HRESULT hr = S_OK;
-  EXPECT_EQ(Load(device, zeltest::MakeJpeg(8, 8, 4, false), "cmyk.jpg", &hr), nullptr);
+  EXPECT_EQ(Load(device, test::MakeJpeg(8, 8, 4, false), "cmyk.jpg", &hr), nullptr);
   EXPECT_EQ(hr, E_FAIL);
-  EXPECT_EQ(device.createdTextures, 0);
+  EXPECT_EQ(device.Made(), 0u);
 }
 
 TEST(TextureFromFile, MissingUnknownAndTruncatedFilesFail) {
-  FakeDevice device;
+  Device device;
   IDirect3DTexture9 *texture = kUntouched;
-  EXPECT_EQ(D3DXCreateTextureFromFileA(&device, "no/such/file.jpg", &texture), gfxutil::kInvalidData);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device.d, "no/such/file.jpg", &texture), gfxutil::kInvalidData);
   EXPECT_EQ(texture, kUntouched);
   HRESULT hr = S_OK;
   EXPECT_EQ(Load(device, {'G', 'I', 'F', '8', '9', 'a'}, "x.gif", &hr), nullptr);
   EXPECT_EQ(hr, gfxutil::kInvalidData);
   EXPECT_EQ(Load(device, {}, "empty.jpg", &hr), nullptr);
   EXPECT_EQ(hr, gfxutil::kInvalidData);
-  EXPECT_EQ(device.createdTextures, 0);
+  EXPECT_EQ(device.Made(), 0u);
   EXPECT_EQ(D3DXCreateTextureFromFileA(nullptr, "x", &texture), D3DERR_INVALIDCALL);
-  EXPECT_EQ(D3DXCreateTextureFromFileA(&device, nullptr, &texture), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device.d, nullptr, &texture), D3DERR_INVALIDCALL);
 }
 
 // Every prefix of a JPEG fails (libjpeg would otherwise fill the missing part with grey)
 // and no corrupted byte crashes or overruns the decoder.
 TEST(JpegDecoder, TruncatedAndCorruptedFiles) {
   for (bool progressive : {false, true}) {
-    const std::vector<BYTE> file = zeltest::MakeJpeg(40, 24, 3, progressive);
+    const std::vector<BYTE> file = test::MakeJpeg(40, 24, 3, progressive);
     gfxutil::Image image;
     ASSERT_TRUE(gfxutil::DecodeJpeg(file.data(), file.size(), &image).Ok());
     for (size_t n = 0; n < file.size(); n += 7) {
@@ -133,34 +167,35 @@ TEST(JpegDecoder, TruncatedAndCorruptedFiles) {
 }
 
 TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
-  FakeDevice device;
-  zeltest::BmpFormat bmpFormat;
+  Device device;
+  test::BmpFormat bmpFormat;
   bmpFormat.bpp = 16;  // 5-5-5 stays 5-5-5 on the texture, bit for bit
-  FakeTexture *t = Load(device, zeltest::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16.bmp");
+  IDirect3DTexture9 *t = Load(device, test::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16.bmp");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_X1R5G5B5);
-  EXPECT_EQ(t->levels[0].bits[0] | (t->levels[0].bits[1] << 8), 0xFC10);
-  EXPECT_EQ(t->levels[0].bits[2] | (t->levels[0].bits[3] << 8), 0x83E0);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_X1R5G5B5);
+  EXPECT_EQ(Level(t, 0).bytes[0] | (Level(t, 0).bytes[1] << 8), 0xFC10);
+  EXPECT_EQ(Level(t, 0).bytes[2] | (Level(t, 0).bytes[3] << 8), 0x83E0);
   t->Release();
 
-  device.unsupportedFormats = {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5};
-  t = Load(device, zeltest::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16b.bmp");
+  device.d->RefuseTextureFormat(D3DFMT_X1R5G5B5);
+  device.d->RefuseTextureFormat(D3DFMT_R5G6B5);
+  t = Load(device, test::MakeBmp(bmpFormat, 2, 1, {{0x10, 0x7C, 0xE0, 0x03}}), "b16b.bmp");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);
-  EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFFFF0084u);
-  EXPECT_EQ(t->Pixel32(1, 0, 0), 0xFF808042u);  // 1x1 level: the box average of both
+  EXPECT_EQ(Desc(t).Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(Pixel32(t, 0, 0, 0), 0xFFFF0084u);
+  EXPECT_EQ(Pixel32(t, 1, 0, 0), 0xFF808042u);  // 1x1 level: the box average of both
   t->Release();
 
-  zeltest::BmpFormat palette;
+  test::BmpFormat palette;
   palette.bpp = 8;
   palette.palette = {0x000000, 0x123456};
-  t = Load(device, zeltest::MakeBmp(palette, 1, 1, {{1}}), "p8.bmp");
+  t = Load(device, test::MakeBmp(palette, 1, 1, {{1}}), "p8.bmp");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_X8R8G8B8);  // palette textures are not made
-  EXPECT_EQ(t->Pixel32(0, 0, 0), 0xFF123456u);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_X8R8G8B8);  // palette textures are not made
+  EXPECT_EQ(Pixel32(t, 0, 0, 0), 0xFF123456u);
   t->Release();
 
-  zeltest::BmpFormat alpha;
+  test::BmpFormat alpha;
   alpha.headerBytes = 124;
   alpha.bpp = 32;
   alpha.compression = 3;
@@ -168,38 +203,38 @@ TEST(TextureFromFile, BitmapsKeepExactColoursAtPowerOfTwoSizes) {
   alpha.masks[1] = 0xFF00;
   alpha.masks[2] = 0xFF;
   alpha.masks[3] = 0xFF000000u;
-  t = Load(device, zeltest::MakeBmp(alpha, 1, 1, {{1, 2, 3, 4}}), "a32.bmp");
+  t = Load(device, test::MakeBmp(alpha, 1, 1, {{1, 2, 3, 4}}), "a32.bmp");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->format, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(t->Pixel32(0, 0, 0), 0x04030201u);
+  EXPECT_EQ(Desc(t).Format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(Pixel32(t, 0, 0, 0), 0x04030201u);
   t->Release();
-  EXPECT_EQ(device.liveTextures, 0);
+  EXPECT_EQ(device.Live(), 0u);
 }
 
 TEST(TextureFromFile, SizeIsHeldWithinTheDeviceMaximum) {
-  FakeDevice device;
-  device.caps.MaxTextureWidth = device.caps.MaxTextureHeight = 100;  // not a power of two
-  FakeTexture *t = Load(device, zeltest::MakeJpeg(200, 100, 3, false), "big.jpg");
+  Device device;
+  device.d->SetMaxTextureSize(100, 100);  // not a power of two
+  IDirect3DTexture9 *t = Load(device, test::MakeJpeg(200, 100, 3, false), "big.jpg");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->levels[0].width, 64u);
-  EXPECT_EQ(t->levels[0].height, 64u);
+  EXPECT_EQ(Desc(t, 0).Width, 64u);
+  EXPECT_EQ(Desc(t, 0).Height, 64u);
   EXPECT_EQ(t->GetLevelCount(), 7u);
   t->Release();
 }
 
 TEST(TextureFromFile, DeviceFailuresReleaseTheTextureAndWriteNothing) {
-  FakeDevice device;
-  const std::vector<BYTE> file = zeltest::MakeJpeg(8, 8, 3, false);
-  device.failCreateTexture = true;
+  Device device;
+  const std::vector<BYTE> file = test::MakeJpeg(8, 8, 3, false);
+  device.d->SetCreateFailure("CreateTexture", D3DERR_INVALIDCALL);
   HRESULT hr = S_OK;
   EXPECT_EQ(Load(device, file, "f1.jpg", &hr), nullptr);
   EXPECT_EQ(hr, D3DERR_INVALIDCALL);
-  device.failCreateTexture = false;
-  device.failLockRect = true;
+  device.d->SetCreateFailure("CreateTexture", S_OK);
+  device.d->SetTextureLockFailure(D3DERR_INVALIDCALL);
   EXPECT_EQ(Load(device, file, "f2.jpg", &hr), nullptr);
   EXPECT_TRUE(FAILED(hr));
-  EXPECT_EQ(device.createdTextures, 1);
-  EXPECT_EQ(device.liveTextures, 0);
+  EXPECT_EQ(device.Made(), 1u);
+  EXPECT_EQ(device.Live(), 0u);
 }
 
 TEST(TextureLevels, PlanningFollowsTheRequests) {
@@ -304,3 +339,5 @@ TEST(ImageScale, BoxHalvingOfColourMatchesThePerChannelRule) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

@@ -6,6 +6,8 @@
 
 #include "tests/gfxutil/image_fixtures.h"
 
+namespace zel::gfxutil {
+
 namespace {
 
 std::string RunTool(const std::string &args, int *status) {
@@ -20,23 +22,23 @@ std::string RunTool(const std::string &args, int *status) {
 }
 
 TEST(ToolTex, DescribesTheTextureALoadWouldMake) {
-  const std::string jpeg = zeltest::WriteTempFile("tool.jpg", zeltest::MakeJpeg(200, 100, 3, false));
+  const std::string jpeg = test::WriteTempFile("tool.jpg", test::MakeJpeg(200, 100, 3, false));
   int status = -1;
   EXPECT_EQ(RunTool(jpeg, &status), "{\"file\":\"" + jpeg +
                                         "\",\"ok\":true,\"hresult\":\"0x00000000\",\"width\":256,\"height\":128,"
                                         "\"levels\":9,\"format\":\"D3DFMT_X8R8G8B8\"}\n");
   EXPECT_EQ(status, 0);
 
-  zeltest::BmpFormat bmpFormat;
+  test::BmpFormat bmpFormat;
   bmpFormat.bpp = 16;
-  const std::string bmp = zeltest::WriteTempFile("tool.bmp", zeltest::MakeBmp(bmpFormat, 3, 1, {{0, 0, 0, 0, 0, 0}}));
+  const std::string bmp = test::WriteTempFile("tool.bmp", test::MakeBmp(bmpFormat, 3, 1, {{0, 0, 0, 0, 0, 0}}));
   EXPECT_NE(RunTool(bmp + " --max-size 2", &status).find("\"width\":2,\"height\":1,\"levels\":2,"
                                                           "\"format\":\"D3DFMT_X1R5G5B5\""),
             std::string::npos);
 }
 
 TEST(ToolTex, ReportsFailuresWithTheirCode) {
-  const std::string cmyk = zeltest::WriteTempFile("tool_cmyk.jpg", zeltest::MakeJpeg(8, 8, 4, false));
+  const std::string cmyk = test::WriteTempFile("tool_cmyk.jpg", test::MakeJpeg(8, 8, 4, false));
   int status = 0;
   EXPECT_NE(RunTool(cmyk, &status).find("\"ok\":false,\"hresult\":\"0x80004005\",\"width\":0"), std::string::npos);
   EXPECT_NE(status, 0);
@@ -46,3 +48,5 @@ TEST(ToolTex, ReportsFailuresWithTheirCode) {
 }
 
 }  // namespace
+
+}  // namespace zel::gfxutil

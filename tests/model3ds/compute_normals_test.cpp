@@ -9,6 +9,8 @@
 
 #include "model3ds/vector_tool.h"
 
+namespace zel::model3ds {
+
 namespace {
 
 std::unique_ptr<Object3ds> Record(std::initializer_list<float> positions,
@@ -93,3 +95,5 @@ TEST(VectorTool, ZeroStaysZeroAndCrossIsLeftHandedFormula) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

@@ -13,7 +13,9 @@
 
 #include "tests/model3ds/writer3ds.h"
 
-using namespace test3ds;
+namespace zel::model3ds {
+
+using namespace test;
 
 namespace {
 
@@ -445,3 +447,5 @@ TEST(Loader3ds, ReadOpensTheNamedFile) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

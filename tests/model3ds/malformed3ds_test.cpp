@@ -9,7 +9,9 @@
 #include "model3ds/loader3ds.h"
 #include "tests/model3ds/writer3ds.h"
 
-using namespace test3ds;
+namespace zel::model3ds {
+
+using namespace test;
 
 namespace {
 
@@ -182,3 +184,5 @@ TEST(Malformed3ds, ManyMessagesAreCountedBeyondTheLog) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

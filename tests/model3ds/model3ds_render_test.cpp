@@ -13,7 +13,9 @@
 #include "tests/platform/d3d9/gl_fixture.h"
 #include "tests/model3ds/writer3ds.h"
 
-using namespace test3ds;
+namespace zel::model3ds {
+
+using namespace test;
 
 namespace {
 
@@ -122,3 +124,5 @@ TEST_F(Model3dsRenderTest, TitleModelFromTheGeneratedData) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

@@ -13,7 +13,9 @@
 #include "platform/d3d9/recording/recording_device.h"
 #include "tests/model3ds/writer3ds.h"
 
-using namespace test3ds;
+namespace zel::model3ds {
+
+using namespace test;
 using zel::d3d9::RecordingDevice;
 
 namespace {
@@ -161,3 +163,5 @@ TEST_F(Model3dsTest, DrawNeverSendsMoreThanTheBuffersHold) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

@@ -8,7 +8,9 @@
 
 #include "tests/model3ds/writer3ds.h"
 
-using namespace test3ds;
+namespace zel::model3ds {
+
+using namespace test;
 
 namespace {
 
@@ -78,3 +80,5 @@ TEST(Tool3ds, MissingAndForeignFiles) {
 }
 
 }  // namespace
+
+}  // namespace zel::model3ds

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace test3ds {
+namespace zel::model3ds::test {
 
 class Writer3ds {
  public:
@@ -38,18 +38,8 @@ class Writer3ds {
     for (char c : s) U8(static_cast<uint8_t>(c));
     return U8(0);
   }
-  // A leaf chunk with raw content.
-  Writer3ds &Leaf(uint16_t id, const std::vector<uint8_t> &content) {
-    Begin(id);
-    bytes.insert(bytes.end(), content.begin(), content.end());
-    return End();
-  }
   void PatchU32(size_t at, uint32_t v) {
     for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<uint8_t>(v >> (8 * k));
-  }
-  void PatchU16(size_t at, uint16_t v) {
-    bytes[at] = static_cast<uint8_t>(v);
-    bytes[at + 1] = static_cast<uint8_t>(v >> 8);
   }
 
   std::vector<uint8_t> bytes;
@@ -138,4 +128,4 @@ inline FILE *StreamOf(const std::vector<uint8_t> &bytes) {
   return f;
 }
 
-}  // namespace test3ds
+}  // namespace zel::model3ds::test

@@ -3,45 +3,54 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
-#include "tests/gfxutil/fake_device.h"
+#include "platform/d3d9/recording/recording_device.h"
+
+namespace zel::render {
 
 namespace {
 
-D3DXMATRIX DeviceView(zeltest::FakeDevice &device) {
-  D3DMATRIX m;
-  device.GetTransform(D3DTS_VIEW, &m);
-  return D3DXMATRIX(m);
-}
+// The recording device, released at the end of a test.
+struct Device {
+  d3d9::RecordingDevice *d = d3d9::RecordingDevice::Create();
+  ~Device() { d->Release(); }
+  D3DXMATRIX View() const { return D3DXMATRIX(d->Transform(D3DTS_VIEW)); }
+  // The transforms set, by name ("D3DTS_VIEW"), in order.
+  std::vector<std::string> TransformsSet() const {
+    std::vector<std::string> out;
+    for (const auto &call : d->CallsTo("SetTransform")) out.push_back(call.args[0]);
+    return out;
+  }
+};
 
 TEST(Camera, LookingAtTheOriginFromMinusTenTranslatesByTen) {
-  zeltest::FakeDevice device;
-  Camera camera(&device);
+  Device device;
+  Camera camera(device.d);
   EXPECT_EQ(camera.LookAt(0, 0, -10, 0, 0, 0), S_OK);
   D3DXMATRIX view;
   EXPECT_EQ(camera.GetViewMatrix(&view), &view);
   EXPECT_EQ(view, D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1));
-  EXPECT_EQ(device.setTransformCalls, 1);
-  EXPECT_EQ(DeviceView(device), view);
-  EXPECT_EQ(device.transforms.count(D3DTS_WORLD), 0u);
-  EXPECT_EQ(device.transforms.count(D3DTS_PROJECTION), 0u);
+  EXPECT_EQ(device.View(), view);
+  EXPECT_EQ(device.TransformsSet(), std::vector<std::string>{"D3DTS_VIEW"});  // world, projection untouched
 }
 
 TEST(Camera, OnlyTheLastViewRemains) {
-  zeltest::FakeDevice device;
-  Camera camera(&device);
+  Device device;
+  Camera camera(device.d);
   camera.LookAt(0, 0, -10, 0, 0, 0);
   camera.LookAt(0, 8, -10, 0, 8, 0);
   D3DXMATRIX view;
   camera.GetViewMatrix(&view);
   EXPECT_EQ(view, D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -8, 10, 1));
-  EXPECT_EQ(DeviceView(device), view);
-  EXPECT_EQ(device.setTransformCalls, 2);
+  EXPECT_EQ(device.View(), view);
+  EXPECT_EQ(device.TransformsSet().size(), 2u);
 }
 
 TEST(Camera, LevelOrbitKeepsTheHorizonLevel) {
-  zeltest::FakeDevice device;
-  Camera camera(&device);
+  Device device;
+  Camera camera(device.d);
   for (int step = 0; step < 64; ++step) {
     const float angle = step * 0.1f;
     camera.LookAt(450 * std::sin(angle), -20, 450 * std::cos(angle), 0, -20, 0);
@@ -55,3 +64,5 @@ TEST(Camera, LevelOrbitKeepsTheHorizonLevel) {
 }
 
 }  // namespace
+
+}  // namespace zel::render

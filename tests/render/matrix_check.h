@@ -11,7 +11,7 @@
 #include "gfxutil/math.h"
 #include "platform/d3d9/device_state.h"
 
-namespace matrix_check {
+namespace zel::render::matrix_check {
 
 // Where the point (x, y, z) goes through m: a row vector times the matrix, w divided out.
 inline D3DXVECTOR3 Through(const D3DMATRIX &m, float x, float y, float z) {
@@ -54,4 +54,4 @@ inline D3DXVECTOR3 OnScreen(const zel::d3d9::DeviceState &s, float x, float y, f
   return D3DXVECTOR3((p.x + 1) * w / 2, (1 - p.y) * h / 2, p.z);
 }
 
-}  // namespace matrix_check
+}  // namespace zel::render::matrix_check

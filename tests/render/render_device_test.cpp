@@ -10,6 +10,8 @@
 
 #include "gfxutil/surface.h"
 
+namespace zel::render {
+
 namespace {
 
 using zel::d3d9::LiveObjectCount;
@@ -83,3 +85,5 @@ TEST_F(RenderDeviceTest, FailedCreateLeavesOnlyTheDirect3DObjectToRelease) {
 }
 
 }  // namespace
+
+}  // namespace zel::render

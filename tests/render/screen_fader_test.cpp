@@ -12,6 +12,8 @@
 #include "platform/d3d9/recording/recording_device.h"
 #include "tests/render/matrix_check.h"
 
+namespace zel::render {
+
 using zel::d3d9::RecordingDevice;
 
 namespace {
@@ -168,3 +170,5 @@ TEST(ScreenFaderNoBuffer, FadesSkipTheDrawWhenTheBufferWasNotCreated) {
 }
 
 }  // namespace
+
+}  // namespace zel::render

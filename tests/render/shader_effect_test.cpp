@@ -16,17 +16,23 @@
 #include "platform/d3d9/recording/recording_device.h"
 #include "render/shader_effect.h"
 
+namespace zel::render {
+
 namespace {
 
 std::vector<std::string> boxes;  // "caption|text|type" of every message box shown
 
 }  // namespace
 
+}  // namespace zel::render
+
 int WINAPI MessageBoxA(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-  boxes.push_back(std::string(lpCaption ? lpCaption : "(null)") + "|" + (lpText ? lpText : "(null)") + "|" +
+  zel::render::boxes.push_back(std::string(lpCaption ? lpCaption : "(null)") + "|" + (lpText ? lpText : "(null)") + "|" +
                   std::to_string(uType));
   return IDOK;
 }
+
+namespace zel::render {
 
 namespace {
 
@@ -191,3 +197,5 @@ TEST_F(ShaderEffectTest, ConstantsC0ToC16) {
 }
 
 }  // namespace
+
+}  // namespace zel::render

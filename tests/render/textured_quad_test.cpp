@@ -10,6 +10,8 @@
 
 #include "platform/d3d9/recording/recording_device.h"
 
+namespace zel::render {
+
 using zel::d3d9::RecordingDevice;
 
 namespace {
@@ -98,3 +100,5 @@ TEST(TexturedQuadNoBuffer, DrawsAreSkippedWhenTheBufferWasNotCreated) {
 }
 
 }  // namespace
+
+}  // namespace zel::render

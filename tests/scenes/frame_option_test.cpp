@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace zel::scenes {
+
 namespace {
 
 struct Frame {
@@ -72,3 +74,5 @@ TEST(FrameOption, TitleOpensWhiteAndTheEndCardShows) {
 }
 
 }  // namespace
+
+}  // namespace zel::scenes

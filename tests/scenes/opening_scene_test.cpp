@@ -4,9 +4,11 @@
 
 #include "scene_fixture.h"
 
+namespace zel::scenes {
+
 namespace {
 
-using scene_test::SceneTest;
+using test::SceneTest;
 
 struct FaderVertex {
   float x, y, z;
@@ -64,8 +66,8 @@ TEST_F(OpeningSceneTest, FrameDrawsTheCardThenTheFade) {
   // 99999.9 = 0.952607 (near plane 0.1, far 100000).
   const auto &draw = device->Draws()[0];
   EXPECT_EQ(draw.state.renderStates[D3DRS_ALPHABLENDENABLE], 0u);
-  EXPECT_TRUE(scene_test::Near(scene_test::OnScreen(draw.state, 0, 0, 0), 320, 240, 0.952607f, 1e-3f));
-  EXPECT_TRUE(scene_test::Near(scene_test::OnScreen(draw.state, -1.6f, 1.2f, 0), 36.82f, 27.61f, 0.952607f, 1e-2f));
+  EXPECT_TRUE(test::Near(test::OnScreen(draw.state, 0, 0, 0), 320, 240, 0.952607f, 1e-3f));
+  EXPECT_TRUE(test::Near(test::OnScreen(draw.state, -1.6f, 1.2f, 0), 36.82f, 27.61f, 0.952607f, 1e-2f));
   // The fader follows and leaves blending off.
   EXPECT_EQ(device->RenderState(D3DRS_ALPHABLENDENABLE), 0u);
   EXPECT_EQ(device->RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_INVDESTALPHA));
@@ -106,3 +108,5 @@ TEST_F(SceneTest, MissingPictureLeavesTheCardUntextured) {
   delete scene;
 }
 }  // namespace
+
+}  // namespace zel::scenes

@@ -16,7 +16,7 @@
 #include "platform/d3d9/recording/recording_device.h"
 #include "tests/render/matrix_check.h"
 
-namespace scene_test {
+namespace zel::scenes::test {
 
 using zel::d3d9::RecordedCall;
 using zel::d3d9::RecordingDevice;
@@ -49,14 +49,6 @@ class SceneTest : public ::testing::Test {
     }
     return out;
   }
-  // The texture bound on stage 0 at each DrawPrimitive (sprites, quads, fades).
-  std::vector<IDirect3DBaseTexture9 *> StripTextures() const {
-    std::vector<IDirect3DBaseTexture9 *> out;
-    for (const auto &draw : device->Draws()) {
-      if (draw.type == D3DPT_TRIANGLESTRIP) out.push_back(draw.state.textures[0]);
-    }
-    return out;
-  }
   // Vertex bytes of the buffer on stream 0 at a draw, copied as T.
   template <typename T>
   std::vector<T> StreamVertices(const zel::d3d9::RecordedDraw &draw, size_t count) const {
@@ -83,9 +75,9 @@ inline int DrawsBetween(uint32_t before, uint32_t after, int limit = 1000) {
 
 inline D3DXMATRIX Matrix(const D3DMATRIX &m) { return D3DXMATRIX(m); }
 
-using matrix_check::LooksFrom;
-using matrix_check::Near;
-using matrix_check::OnScreen;
-using matrix_check::Through;
+using render::matrix_check::LooksFrom;
+using render::matrix_check::Near;
+using render::matrix_check::OnScreen;
+using render::matrix_check::Through;
 
-}  // namespace scene_test
+}  // namespace zel::scenes::test

@@ -17,6 +17,8 @@
 #include "app/show_schedule.h"
 #include "gfxutil/image_png.h"
 
+namespace zel::scenes {
+
 namespace {
 
 using zel::app::offline::Presenting;
@@ -29,7 +31,7 @@ ShowRig *OpenRig() {
   if (chdir(ZEL16_BINARY_DIR) != 0) return nullptr;
   auto *rig = new ShowRig;
   std::string error;
-  ExitStatus status = ExitStatus::Success;
+  app::ExitStatus status = app::ExitStatus::Success;
   if (rig->Open(kWidth, kHeight, Presenting::Yes, &error, &status)) return rig;
   ADD_FAILURE() << error << " (run under xvfb-run)";
   delete rig;
@@ -60,7 +62,7 @@ class ShowFramesTest : public ::testing::Test {
   // Renders the show's frame at demo time t and reads it back.
   void Render(float t) {
     ASSERT_NE(rig, nullptr);
-    ASSERT_EQ(rig->Draw(t), show::FrameResult::Drawn);
+    ASSERT_EQ(rig->Draw(t), app::show::FrameResult::Drawn);
     ASSERT_TRUE(rig->Grab(&pixels));  // of the rig's size
     const UINT w = kWidth, h = kHeight;
     if (const char *dir = std::getenv("ZEL16_FRAME_DIR")) {
@@ -204,22 +206,24 @@ TEST(WholeShow, EveryFrameDrawsAndTeardownReleasesEverything) {
   const int liveAtStart = zel::d3d9::LiveObjectCount();
   ShowRig *rig = OpenRig();
   ASSERT_NE(rig, nullptr);
-  CrtRandReset();
+  crt::CrtRandReset();
 
   float t = 0.0f;
   int drawn = 0;
-  show::FrameResult result;
-  while ((result = rig->Draw(t)) == show::FrameResult::Drawn) {
+  app::show::FrameResult result;
+  while ((result = rig->Draw(t)) == app::show::FrameResult::Drawn) {
     ++drawn;
-    for (int i = 0; i < 2000; ++i) t += DemoClock::kTick;
+    for (int i = 0; i < 2000; ++i) t += app::DemoClock::kTick;
   }
-  EXPECT_EQ(result, show::FrameResult::TimeUp);
+  EXPECT_EQ(result, app::show::FrameResult::TimeUp);
   EXPECT_GT(t, 179.0f);
   EXPECT_EQ(drawn, 90);  // t = 0, 2, ..., 178 (within the float drift), then past 179
-  EXPECT_NE(CrtRandState(), 1u);  // the words drew from the sequence
+  EXPECT_NE(crt::CrtRandState(), 1u);  // the words drew from the sequence
 
   delete rig;  // the scenes, the device and the window, in the program's order
   EXPECT_EQ(zel::d3d9::LiveObjectCount(), liveAtStart);
 }
 
 }  // namespace
+
+}  // namespace zel::scenes

@@ -9,10 +9,12 @@
 #include "model3ds/model3ds.h"
 #include "scene_fixture.h"
 
+namespace zel::scenes {
+
 namespace {
 
-using scene_test::DrawsBetween;
-using scene_test::SceneTest;
+using test::DrawsBetween;
+using test::SceneTest;
 
 class SkySceneTest : public SceneTest {
  protected:
@@ -20,11 +22,11 @@ class SkySceneTest : public SceneTest {
     SceneTest::SetUp();
     scene = new SkyScene(device);
     device->ClearLog();
-    CrtRandReset();
+    crt::CrtRandReset();
   }
   void TearDown() override {
     delete scene;
-    CrtRandReset();
+    crt::CrtRandReset();
     SceneTest::TearDown();
   }
   IDirect3DBaseTexture9 *Slot(int slot) const { return scene->Textures().Get(slot); }
@@ -60,11 +62,11 @@ TEST_F(SkySceneTest, NoDeviceCallOutsideEitherWindow) {
   scene->Draw(18.99f, 19.93f, 179.0f);
   scene->Draw(179.001f, 19.93f, 179.0f);
   EXPECT_TRUE(device->Calls().empty());
-  EXPECT_EQ(CrtRandState(), 1u);
+  EXPECT_EQ(crt::CrtRandState(), 1u);
 }
 
 TEST_F(SkySceneTest, StackRocksAndScrollsFromTheFileCoordinates) {
-  Model3ds reference(device);
+  model3ds::Model3ds reference(device);
   reference.Load("Data/3DFiles/hem.3ds");
   const int n = reference.objects[0].vertexCount;
   ASSERT_GT(n, 0);
@@ -85,11 +87,11 @@ TEST_F(SkySceneTest, StackRocksAndScrollsFromTheFileCoordinates) {
       // its origin lands at (0, 0, 5i) and its unit x at (cos a, sin a, 5i).
       const float a = static_cast<float>(2.0 * std::sin(0.5 * (lt + 0.02 * i)));
       const D3DMATRIX world = World(*copies[i]);
-      EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, 0), 0, 0, 5.0f * i, 1e-5f)) << i << " " << lt;
-      EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 1, 0, 0), std::cos(a), std::sin(a), 5.0f * i, 1e-5f))
+      EXPECT_TRUE(test::Near(test::Through(world, 0, 0, 0), 0, 0, 5.0f * i, 1e-5f)) << i << " " << lt;
+      EXPECT_TRUE(test::Near(test::Through(world, 1, 0, 0), std::cos(a), std::sin(a), 5.0f * i, 1e-5f))
           << "copy " << i << " at lt " << lt;
     }
-    auto vertices = StreamVertices<Vertex3ds>(*copies[9], n);
+    auto vertices = StreamVertices<model3ds::Vertex3ds>(*copies[9], n);
     for (int k = 0; k < n; ++k) {
       ASSERT_EQ(vertices[k].tex0[0], reference.loader->workTexCoords[k][0]) << k;
       ASSERT_EQ(vertices[k].tex0[1], reference.loader->workTexCoords[k][1] + 0.25f * lt) << k;
@@ -138,13 +140,13 @@ TEST_F(SkySceneTest, WordWindowsAndRandDraws) {
   };
   for (const Case &c : cases) {
     device->ClearLog();
-    uint32_t before = CrtRandState();
+    uint32_t before = crt::CrtRandState();
     if (c.late) {
       scene->DrawWordsLate(c.lt);
     } else {
       scene->DrawWordsEarly(c.lt);
     }
-    EXPECT_EQ(DrawsBetween(before, CrtRandState()), c.draws) << "lt " << c.lt;
+    EXPECT_EQ(DrawsBetween(before, crt::CrtRandState()), c.draws) << "lt " << c.lt;
     std::vector<IDirect3DBaseTexture9 *> expected;
     for (int slot : c.slots) expected.push_back(Slot(slot));
     EXPECT_EQ(SpriteTextures(), expected) << "lt " << c.lt;
@@ -185,11 +187,11 @@ TEST_F(SkySceneTest, LayersStayWithinTheirAmplitudes) {
 
 TEST_F(SkySceneTest, ForegroundSwitchesToTheEndCardAtNineteenSeconds) {
   scene->Draw(18.99f, 6.0f, 179.0f);
-  EXPECT_EQ(CrtRandState(), 1u);  // no word is in its window, so no draw
+  EXPECT_EQ(crt::CrtRandState(), 1u);  // no word is in its window, so no draw
   EXPECT_TRUE(SpriteTextures().empty());
   device->ClearLog();
   scene->Draw(19.0f, 6.0f, 179.0f);
-  EXPECT_EQ(CrtRandState(), 1u);
+  EXPECT_EQ(crt::CrtRandState(), 1u);
   EXPECT_EQ(SpriteTextures(), (std::vector<IDirect3DBaseTexture9 *>{Slot(19), Slot(21), Slot(22)}));
   auto draws = SpriteDraws();
   EXPECT_EQ(World(*draws[0])._42, -0.3f);
@@ -229,3 +231,5 @@ TEST_F(SkySceneTest, FadesAtTheEndsOfEachAppearance) {
 }
 
 }  // namespace
+
+}  // namespace zel::scenes

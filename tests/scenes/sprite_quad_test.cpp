@@ -4,9 +4,11 @@
 
 #include "scene_fixture.h"
 
+namespace zel::scenes {
+
 namespace {
 
-using scene_test::SceneTest;
+using test::SceneTest;
 
 struct SpriteVertex {
   float x, y, z;
@@ -67,7 +69,7 @@ TEST_F(SpriteQuadTest, DrawSwitchesBlendingOnForItselfOnly) {
   EXPECT_EQ(draw.state.transforms[zel::d3d9::TransformSlot(D3DTS_WORLD)]._41, 1.5f);
   EXPECT_EQ(device->RenderState(D3DRS_ALPHABLENDENABLE), 0u);
   EXPECT_EQ(device->RenderState(D3DRS_ZWRITEENABLE), 1u);
-  EXPECT_TRUE(scene_test::LooksFrom(device->Transform(D3DTS_VIEW), {0, 0, -10}, {0, 0, 0}, {1, 0, -10}));
+  EXPECT_TRUE(test::LooksFrom(device->Transform(D3DTS_VIEW), {0, 0, -10}, {0, 0, 0}, {1, 0, -10}));
   // 20 x 15 reaches beyond the visible +-7.698 x +-5.7735 of the sky scene's view.
   EXPECT_EQ(Vertices()[3].x, 10.0f);
   EXPECT_EQ(Vertices()[3].y, 7.5f);
@@ -98,3 +100,5 @@ TEST_F(SceneTest, SpriteDrawsAreSkippedWithoutABuffer) {
 }
 
 }  // namespace
+
+}  // namespace zel::scenes

@@ -7,10 +7,12 @@
 #include "model3ds/model3ds.h"
 #include "scene_fixture.h"
 
+namespace zel::scenes {
+
 namespace {
 
-using scene_test::Matrix;
-using scene_test::SceneTest;
+using test::Matrix;
+using test::SceneTest;
 using zel::d3d9::RecordedDraw;
 using zel::d3d9::TransformSlot;
 
@@ -80,7 +82,7 @@ TEST_F(TitleSceneTest, BannerSwaysAndComesForwardOnTheBeat) {
   EXPECT_NEAR(world._42, 2.7518f, 1e-4);
   EXPECT_EQ(world._42, static_cast<float>(3.0 + 0.4291845493562232 * std::sin(5.6666)));
   EXPECT_EQ(world._43, 1.0f);
-  EXPECT_TRUE(scene_test::LooksFrom(Transform(*banner[0], D3DTS_VIEW), {0, 0, -10}, {0, 0, 0}, {1, 0, -10}));
+  EXPECT_TRUE(test::LooksFrom(Transform(*banner[0], D3DTS_VIEW), {0, 0, -10}, {0, 0, 0}, {1, 0, -10}));
   EXPECT_EQ(banner[0]->state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
   EXPECT_EQ(banner[0]->state.renderStates[D3DRS_ZWRITEENABLE], 0u);
   device->ClearLog();
@@ -94,7 +96,7 @@ TEST_F(TitleSceneTest, OrbitCameraLightAndShaderAtTheStart) {
   ASSERT_EQ(lists.size(), 9u);  // the title model, then eight jumpers
   const RecordedDraw &logo = *lists[0];
   // From +x looking back at the model, +z is on the right.
-  EXPECT_TRUE(scene_test::LooksFrom(Transform(logo, D3DTS_VIEW), {450, -20, 0}, {0, -20, 0}, {450, -20, 1}));
+  EXPECT_TRUE(test::LooksFrom(Transform(logo, D3DTS_VIEW), {450, -20, 0}, {0, -20, 0}, {450, -20, 1}));
   EXPECT_NE(logo.state.vertexShader, nullptr);
   EXPECT_EQ(logo.state.textures[0], Slot(1));
   EXPECT_EQ(logo.state.textures[1], Slot(0));
@@ -108,7 +110,7 @@ TEST_F(TitleSceneTest, OrbitCameraLightAndShaderAtTheStart) {
 }
 
 TEST_F(TitleSceneTest, SpritesFaceTheEyeAndSitOnTheModelVertices) {
-  Model3ds reference(device);
+  model3ds::Model3ds reference(device);
   reference.Load("Data/3DFiles/zel2.3ds");
   const int n = reference.objects[0].vertexCount;
   ASSERT_GT(n, 0);
@@ -125,9 +127,9 @@ TEST_F(TitleSceneTest, SpritesFaceTheEyeAndSitOnTheModelVertices) {
   const D3DXVECTOR3 at(static_cast<float>(1.01 * p[53][0]), static_cast<float>(1.01 * p[53][2]),
                        static_cast<float>(1.01 * p[53][1]));
   const D3DXMATRIX world = Transform(*flares[1], D3DTS_WORLD);
-  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, 0), at.x, at.y, at.z, 1e-4f));
-  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 0, 0, -1), at.x + 1, at.y, at.z, 1e-4f));
-  EXPECT_TRUE(scene_test::Near(scene_test::Through(world, 1, 0, 0), at.x, at.y, at.z + 1, 1e-4f));
+  EXPECT_TRUE(test::Near(test::Through(world, 0, 0, 0), at.x, at.y, at.z, 1e-4f));
+  EXPECT_TRUE(test::Near(test::Through(world, 0, 0, -1), at.x + 1, at.y, at.z, 1e-4f));
+  EXPECT_TRUE(test::Near(test::Through(world, 1, 0, 0), at.x, at.y, at.z + 1, 1e-4f));
   EXPECT_EQ(flares[1]->state.renderStates[D3DRS_DESTBLEND], static_cast<DWORD>(D3DBLEND_DESTALPHA));
   EXPECT_EQ(flares[1]->state.stageStates[0][D3DTSS_COLOROP], static_cast<DWORD>(D3DTOP_SELECTARG1));
   EXPECT_EQ(flares[1]->state.textures[1], nullptr);
@@ -144,8 +146,8 @@ TEST_F(TitleSceneTest, JumpersRestOrFlyByTheirRows) {
   // (cos a, 0, -sin a) about y and then (cos a cos a, cos a sin a, -sin a) about z.
   auto spinsAt = [](const D3DMATRIX &m, float a, float x, float y, float z) {
     const float c = std::cos(a), s = std::sin(a);
-    return scene_test::Near(scene_test::Through(m, 0, 0, 0), x, y, z, 1e-4f) &&
-           scene_test::Near(scene_test::Through(m, 1, 0, 0), x + c * c, y + c * s, z - s, 1e-4f);
+    return test::Near(test::Through(m, 0, 0, 0), x, y, z, 1e-4f) &&
+           test::Near(test::Through(m, 1, 0, 0), x + c * c, y + c * s, z - s, 1e-4f);
   };
   scene->Draw(kStart, kStart, kEnd);
   // Row 2 (index 1) at t = 0.6: in flight.
@@ -165,7 +167,7 @@ TEST_F(TitleSceneTest, JumpersRestOrFlyByTheirRows) {
   EXPECT_EQ(row3._41, 10.0f);
   EXPECT_NEAR(row3._42, 0.05f, 1e-3);
   EXPECT_NEAR(row3._43, -39.77f, 1e-2);
-  EXPECT_TRUE(scene_test::LooksFrom(Transform(*DrawsOf(D3DPT_TRIANGLELIST).back(), D3DTS_VIEW), {0, 8, -10},
+  EXPECT_TRUE(test::LooksFrom(Transform(*DrawsOf(D3DPT_TRIANGLELIST).back(), D3DTS_VIEW), {0, 8, -10},
                                     {0, 8, 0}, {1, 8, -10}));
   EXPECT_EQ(DrawsOf(D3DPT_TRIANGLELIST).back()->state.textures[0], Slot(5));
 }
@@ -223,3 +225,5 @@ TEST_F(SceneTest, TitleSceneCreatesItsObjectsInOrder) {
   delete scene;
 }
 }  // namespace
+
+}  // namespace zel::scenes

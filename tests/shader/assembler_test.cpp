@@ -8,10 +8,12 @@
 #include "shader/assembler.h"
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
-using zel::test::Assembled;
-using zel::test::AssembleText;
+using zel::shader::test::Assembled;
+using zel::shader::test::AssembleText;
 
 std::string Hex(const std::vector<uint32_t> &tokens) {
   std::string s;
@@ -24,11 +26,11 @@ std::string Hex(const std::vector<uint32_t> &tokens) {
 }
 
 TEST(ShaderAssembler, GoldenFilesAssembleToTheirHandWrittenTokens) {
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
     SCOPED_TRACE(name);
-    const Assembled a = AssembleText(zel::test::ReadText(zel::test::GoldenPath(name, ".vsh")));
+    const Assembled a = AssembleText(zel::shader::test::ReadText(zel::shader::test::GoldenPath(name, ".vsh")));
     ASSERT_TRUE(a.ok) << a.errors;
-    EXPECT_EQ(Hex(a.tokens), Hex(zel::test::ReadGoldenTokens(name)));
+    EXPECT_EQ(Hex(a.tokens), Hex(zel::shader::test::ReadGoldenTokens(name)));
   }
 }
 
@@ -126,3 +128,5 @@ TEST(ShaderAssembler, InstructionSlotLimitOfTheProfile) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

@@ -4,19 +4,20 @@
 #include "shader/disassembler.h"
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
-using namespace zel::shader;
 
 TEST(ShaderDisassembler, TextAssemblesBackToTheSameTokens) {
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
     SCOPED_TRACE(name);
-    const std::vector<uint32_t> golden = zel::test::ReadGoldenTokens(name);
+    const std::vector<uint32_t> golden = zel::shader::test::ReadGoldenTokens(name);
     ShaderProgram program;
     ShaderError error;
     ASSERT_TRUE(ValidateVertexShader(golden.data(), golden.size(), &program, &error)) << error.message;
     const std::string text = DisassembleShader(program);
-    const zel::test::Assembled back = zel::test::AssembleText(text);
+    const zel::shader::test::Assembled back = zel::shader::test::AssembleText(text);
     EXPECT_EQ(back.tokens, golden) << text << back.errors;
   }
 }
@@ -34,3 +35,5 @@ TEST(ShaderDisassembler, ReadableForms) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

@@ -13,9 +13,10 @@
 #include "shader/glsl_writer.h"
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
-using namespace zel::shader;
 
 class GlContext : public ::testing::Test {
  protected:
@@ -91,7 +92,7 @@ SDL_Window *GlContext::window_ = nullptr;
 SDL_GLContext GlContext::context_ = nullptr;
 
 std::vector<uint32_t> Assemble(const std::string &text) {
-  const zel::test::Assembled a = zel::test::AssembleText(text);
+  const zel::shader::test::Assembled a = zel::shader::test::AssembleText(text);
   if (!a.ok) ADD_FAILURE() << text << a.errors;
   return a.tokens;
 }
@@ -107,8 +108,8 @@ std::string Translate(const std::vector<uint32_t> &tokens) {
 }
 
 TEST_F(GlContext, EveryGoldenShaderCompilesAndLinks) {
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
-    const std::string glsl = Translate(zel::test::ReadGoldenTokens(name));
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
+    const std::string glsl = Translate(zel::shader::test::ReadGoldenTokens(name));
     std::string log;
     GLuint program = Link(glsl, false, &log);
     EXPECT_NE(program, 0u) << name << "\n" << log << "\n" << glsl;
@@ -283,3 +284,5 @@ TEST_F(ShaderRun, OutputsReachTheirVaryingsWithFixups) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

@@ -5,6 +5,8 @@
 
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
 struct RuleCase {
@@ -16,7 +18,7 @@ void ExpectRuleCases(const RuleCase *cases, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const RuleCase &c = cases[i];
     SCOPED_TRACE(c.text);
-    const zel::test::Assembled a = zel::test::AssembleText(c.text);
+    const zel::shader::test::Assembled a = zel::shader::test::AssembleText(c.text);
     if (!c.error) {
       EXPECT_TRUE(a.ok) << a.errors;
       continue;
@@ -123,7 +125,7 @@ TEST(ShaderOperandRules, FogAndPointSizeAreScalars) {
   };
   ExpectRuleCases(cases);
   // Both spellings write the one component.
-  const zel::test::Assembled a = zel::test::AssembleText("vs_1_1\nmov oFog, r0.x\nmov oFog.x, r0.x\n");
+  const zel::shader::test::Assembled a = zel::shader::test::AssembleText("vs_1_1\nmov oFog, r0.x\nmov oFog.x, r0.x\n");
   ASSERT_TRUE(a.ok) << a.errors;
   EXPECT_EQ(a.tokens[2], 0xC0010001u);
   EXPECT_EQ(a.tokens[5], 0xC0010001u);
@@ -166,3 +168,5 @@ TEST(ShaderOperandRules, TexldlWritesATemporary) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

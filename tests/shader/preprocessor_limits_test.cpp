@@ -14,9 +14,10 @@
 #include "shader/preprocessor.h"
 #include "shader/source_files.h"
 
+namespace zel::shader {
+
 namespace {
 
-using namespace zel::shader;
 
 struct PpRun {
   bool ok;
@@ -162,3 +163,5 @@ TEST(ShaderPreprocessLimits, TheAssemblerStopsPastAnyShadersLength) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

@@ -8,6 +8,8 @@
 #include "shader/preprocessor.h"
 #include "shader/source_files.h"
 
+namespace zel::shader {
+
 namespace {
 
 using zel::shader::PreprocessOutput;
@@ -111,3 +113,5 @@ TEST(ShaderPreprocessor, IncludeCycleStopsWithAnError) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

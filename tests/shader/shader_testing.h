@@ -11,7 +11,7 @@
 
 #include "shader/assembler.h"
 
-namespace zel::test {
+namespace zel::shader::test {
 
 inline const std::vector<std::string> &GoldenShaderNames() {
   static const std::vector<std::string> kNames = {"vs11_all", "vs20_all", "vs2x_all", "vs30_all"};
@@ -58,4 +58,4 @@ inline Assembled AssembleText(const std::string &text, bool debugInfo = false) {
   return out;
 }
 
-}  // namespace zel::test
+}  // namespace zel::shader::test

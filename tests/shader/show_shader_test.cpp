@@ -4,12 +4,16 @@
 #include "data/shader_source.h"
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
 TEST(ShowShader, AssemblesToItsKnownTokens) {
-  const zel::test::Assembled a = zel::test::AssembleText(zel::datagen::TitleShaderSource());
+  const zel::shader::test::Assembled a = zel::shader::test::AssembleText(zel::data::TitleShaderSource());
   ASSERT_TRUE(a.ok) << a.errors;
-  EXPECT_EQ(a.tokens, zel::test::ReadGoldenTokens("show_title"));
+  EXPECT_EQ(a.tokens, zel::shader::test::ReadGoldenTokens("show_title"));
 }
 
 }  // namespace
+
+}  // namespace zel::shader

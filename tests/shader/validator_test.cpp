@@ -15,9 +15,10 @@
 #include "shader/program.h"
 #include "tests/shader/shader_testing.h"
 
+namespace zel::shader {
+
 namespace {
 
-using namespace zel::shader;
 
 std::string Check(const std::vector<uint32_t> &tokens) {
   ShaderProgram program;
@@ -27,8 +28,8 @@ std::string Check(const std::vector<uint32_t> &tokens) {
 }
 
 TEST(ShaderValidator, GoldenStreamsPass) {
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
-    const std::vector<uint32_t> tokens = zel::test::ReadGoldenTokens(name);
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
+    const std::vector<uint32_t> tokens = zel::shader::test::ReadGoldenTokens(name);
     EXPECT_EQ(Check(tokens), "ok") << name;
     EXPECT_EQ(ShaderTokenLength(tokens.data(), tokens.size()), tokens.size()) << name;
   }
@@ -43,7 +44,7 @@ TEST(ShaderValidator, GoldenFilesHoldEveryTableRowInEveryVersionThatHasIt) {
   const InstructionInfo *table = InstructionTable(&rows);
   for (const auto &[profile, name] : files) {
     SCOPED_TRACE(name);
-    const std::vector<uint32_t> tokens = zel::test::ReadGoldenTokens(name);
+    const std::vector<uint32_t> tokens = zel::shader::test::ReadGoldenTokens(name);
     ShaderProgram program;
     ShaderError error;
     ASSERT_TRUE(ValidateVertexShader(tokens.data(), tokens.size(), &program, &error)) << error.message;
@@ -168,9 +169,9 @@ TEST(ShaderValidator, CorruptedStreamsNeverCrash) {
     }
     return ok;
   };
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
     SCOPED_TRACE(name);
-    const std::vector<uint32_t> golden = zel::test::ReadGoldenTokens(name);
+    const std::vector<uint32_t> golden = zel::shader::test::ReadGoldenTokens(name);
     ASSERT_LE(golden.size(), 4096u);
     for (size_t length = 0; length < golden.size(); ++length)
       EXPECT_FALSE(validate(std::vector<uint32_t>(golden.begin(), golden.begin() + long(length)))) << length;
@@ -192,3 +193,5 @@ TEST(ShaderValidator, CorruptedStreamsNeverCrash) {
 }
 
 }  // namespace
+
+}  // namespace zel::shader

@@ -8,6 +8,8 @@
 
 #include "tests/shader/shader_testing.h"
 
+namespace zel::tool {
+
 namespace {
 
 struct Result {
@@ -30,7 +32,7 @@ Result Tool(const std::string &arguments) {
 
 // The golden token file without its comments, one instruction a line.
 std::string GoldenLines(const std::string &name) {
-  std::istringstream in(zel::test::ReadText(zel::test::GoldenPath(name, ".tokens")));
+  std::istringstream in(zel::shader::test::ReadText(zel::shader::test::GoldenPath(name, ".tokens")));
   std::string line, out;
   while (std::getline(in, line)) {
     std::istringstream words(line.substr(0, line.find('#')));
@@ -42,8 +44,8 @@ std::string GoldenLines(const std::string &name) {
 }
 
 TEST(ToolShader, AsmPrintsOneInstructionALine) {
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
-    const Result r = Tool("asm " + zel::test::GoldenPath(name, ".vsh") + " -x");
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
+    const Result r = Tool("asm " + zel::shader::test::GoldenPath(name, ".vsh") + " -x");
     EXPECT_EQ(r.status, 0) << name;
     EXPECT_EQ(r.out, GoldenLines(name)) << name;
   }
@@ -51,14 +53,14 @@ TEST(ToolShader, AsmPrintsOneInstructionALine) {
 
 TEST(ToolShader, AsmThenDisasmThenAsmGivesTheSameFile) {
   const std::string dir = ::testing::TempDir();
-  for (const std::string &name : zel::test::GoldenShaderNames()) {
+  for (const std::string &name : zel::shader::test::GoldenShaderNames()) {
     const std::string first = dir + name + ".vso", text = dir + name + "_back.vsh", second = dir + name + "_back.vso";
-    ASSERT_EQ(Tool("asm " + zel::test::GoldenPath(name, ".vsh") + " -o " + first).status, 0);
+    ASSERT_EQ(Tool("asm " + zel::shader::test::GoldenPath(name, ".vsh") + " -o " + first).status, 0);
     const Result disasm = Tool("disasm " + first);
     ASSERT_EQ(disasm.status, 0);
     std::ofstream(text) << disasm.out;
     ASSERT_EQ(Tool("asm " + text + " -o " + second).status, 0);
-    EXPECT_EQ(zel::test::ReadText(first), zel::test::ReadText(second)) << name;
+    EXPECT_EQ(zel::shader::test::ReadText(first), zel::shader::test::ReadText(second)) << name;
   }
 }
 
@@ -76,3 +78,5 @@ TEST(ToolShader, BadInputFailsWithStatusOneAndBadUsageWithTwo) {
 }
 
 }  // namespace
+
+}  // namespace zel::tool

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zel::crt {
+
 // Next value from 0 to 32767: state = state * 214013 + 2531011 (mod 2^32),
 // returns bits 16-30 of the new state. The first value after start or reset is 41.
 int CrtRand();
@@ -18,3 +20,5 @@ void CrtRandReset();
 
 // The current state, for callers that count or replay draws.
 uint32_t CrtRandState();
+
+}  // namespace zel::crt

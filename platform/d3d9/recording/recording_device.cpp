@@ -2,32 +2,19 @@
 // defaults and argument checks, so tests see the same results a real device gives.
 #include "platform/d3d9/recording/recording_device.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "platform/d3d9/d3d9_names.h"
+#include "platform/d3d9/recording/call_args.h"
 #include "platform/d3d9/recording/recording_objects.h"
 #include "shader/program.h"
 #include "platform/d3d9/shader_translate.h"
 #include "platform/d3d9/vertex_layout.h"
 
 namespace zel::d3d9 {
-namespace {
-
-std::string Num(uint64_t v) { return std::to_string(v); }
-std::string Hex(DWORD v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08x", v);
-  return buf;
-}
-std::string Float(float f) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", f);
-  return buf;
-}
-}  // namespace
-
 std::string RecordedCall::Text() const {
   std::string s = method + "(";
   for (size_t i = 0; i < args.size(); ++i) s += (i ? ", " : "") + args[i];
@@ -115,6 +102,23 @@ HRESULT RecordingDevice::Log(HRESULT hr, const char *method, std::vector<std::st
   return hr;
 }
 
+void RecordingDevice::SetMaxTextureSize(UINT width, UINT height) {
+  maxTextureWidth_ = width;
+  maxTextureHeight_ = height;
+}
+
+void RecordingDevice::RefuseTextureFormat(D3DFORMAT format) { refusedTextureFormats_.push_back(format); }
+
+size_t RecordingDevice::LiveObjects(const std::string &prefix) const {
+  return std::count_if(names_.begin(), names_.end(),
+                       [&](const auto &entry) { return entry.second.rfind(prefix, 0) == 0; });
+}
+
+size_t RecordingDevice::MadeObjects(const std::string &prefix) const {
+  auto it = nameCounters_.find(prefix);
+  return it == nameCounters_.end() ? 0 : static_cast<size_t>(it->second);
+}
+
 HRESULT RecordingDevice::CreateResult(const char *method) const {
   auto it = createFailures_.find(method);
   return it == createFailures_.end() ? D3D_OK : it->second;
@@ -142,13 +146,12 @@ HRESULT RecordingDevice::GetDirect3D(IDirect3D9 **ppD3D9) {
 
 HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS9 *pCaps) {
   if (pCaps == nullptr) return Log(D3DERR_INVALIDCALL, "GetDeviceCaps", {"NULL"});
-  *pCaps = D3DCAPS9{D3DDEVTYPE_HAL, 0, 8192, 8192, 8, D3DVS_VERSION(1, 1), 256};
+  *pCaps = D3DCAPS9{D3DDEVTYPE_HAL, 0, maxTextureWidth_, maxTextureHeight_, 8, D3DVS_VERSION(1, 1), 256};
   return Log(D3D_OK, "GetDeviceCaps", {});
 }
 
 HRESULT RecordingDevice::Present(const RECT *, const RECT *, HWND, const RGNDATA *) {
   if (inScene_) return Log(D3DERR_INVALIDCALL, "Present", {});
-  ++presents_;
   return Log(D3D_OK, "Present", {});
 }
 
@@ -162,74 +165,65 @@ HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, 
                                DWORD Stencil) {
   HRESULT hr = (Count != 0 && pRects == nullptr) || Flags == 0 || (Flags & ~7u) != 0 ? D3DERR_INVALIDCALL : D3D_OK;
   if (hr == D3D_OK && (Flags & D3DCLEAR_TARGET)) FillBackBuffer(Count, pRects, Color);
-  return Log(hr, "Clear", {Num(Count), pRects ? "RECTS" : "NULL", Num(Flags), Hex(Color), Float(Z), Num(Stencil)});
+  return Log(hr, "Clear", {NumArg(Count), pRects ? "RECTS" : "NULL", NumArg(Flags), HexArg(Color), FloatArg(Z), NumArg(Stencil)});
 }
 
 // ---- creation ----
 
+// The common path of the Create* methods: the output checked, the failure a test asked for or
+// the argument check's, then the object (constructed from `made` after the device), named
+// and logged.
+template <class Object, class Interface, class... Args>
+HRESULT RecordingDevice::Make(const char *method, const char *prefix, std::vector<std::string> args, bool valid,
+                              Interface **out, Args... made) {
+  if (out == nullptr) return Log(D3DERR_INVALIDCALL, method, args);
+  *out = nullptr;
+  HRESULT hr = CreateResult(method);
+  if (hr == D3D_OK && !valid) hr = D3DERR_INVALIDCALL;
+  if (hr != D3D_OK) return Log(hr, method, args);
+  Object *object = nullptr;
+  try {
+    object = new Object(this, made...);
+  } catch (const std::bad_alloc &) {
+    return Log(E_OUTOFMEMORY, method, args);
+  }
+  args.push_back(Remember(object, prefix));
+  *out = object;
+  return Log(D3D_OK, method, args);
+}
+
 HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                                        D3DPOOL Pool, IDirect3DTexture9 **ppTexture, HANDLE *) {
-  std::vector<std::string> args{Num(Width), Num(Height), Num(Levels), Num(Usage), FormatName(Format), Num(Pool)};
-  if (ppTexture == nullptr) return Log(D3DERR_INVALIDCALL, "CreateTexture", args);
-  *ppTexture = nullptr;
-  HRESULT hr = CreateResult("CreateTexture");
-  if (hr == D3D_OK && (Width == 0 || Height == 0 || FormatBytesPerPixel(Format) == 0)) hr = D3DERR_INVALIDCALL;
-  if (hr != D3D_OK) return Log(hr, "CreateTexture", args);
-  RecordingTexture *t = nullptr;
-  try {
-    t = new RecordingTexture(this, Width, Height, Levels, Usage, Format, Pool);
-  } catch (const std::bad_alloc &) {
-    return Log(E_OUTOFMEMORY, "CreateTexture", args);
-  }
-  args.push_back(Remember(t, "TEX"));
-  *ppTexture = t;
-  return Log(D3D_OK, "CreateTexture", args);
+  const bool refused = std::find(refusedTextureFormats_.begin(), refusedTextureFormats_.end(), Format) !=
+                       refusedTextureFormats_.end();
+  const bool valid = Width != 0 && Height != 0 && Width <= maxTextureWidth_ && Height <= maxTextureHeight_ &&
+                     FormatBytesPerPixel(Format) != 0 && !refused;
+  return Make<RecordingTexture>("CreateTexture", "TEX",
+                                {NumArg(Width), NumArg(Height), NumArg(Levels), NumArg(Usage), FormatName(Format),
+                                 NumArg(Pool)},
+                                valid, ppTexture, Width, Height, Levels, Usage, Format, Pool);
 }
 
 HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                             IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *) {
-  std::vector<std::string> args{Num(Length), Num(Usage), Hex(FVF), Num(Pool)};
-  if (ppVertexBuffer == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexBuffer", args);
-  *ppVertexBuffer = nullptr;
-  HRESULT hr = CreateResult("CreateVertexBuffer");
-  if (hr == D3D_OK && Length == 0) hr = D3DERR_INVALIDCALL;
-  if (hr != D3D_OK) return Log(hr, "CreateVertexBuffer", args);
-  RecordingVertexBuffer *vb = nullptr;
-  try {
-    vb = new RecordingVertexBuffer(this, Length, Usage, FVF, Pool);
-  } catch (const std::bad_alloc &) {
-    return Log(E_OUTOFMEMORY, "CreateVertexBuffer", args);
-  }
-  args.push_back(Remember(vb, "VB"));
-  *ppVertexBuffer = vb;
-  return Log(D3D_OK, "CreateVertexBuffer", args);
+  return Make<RecordingVertexBuffer>("CreateVertexBuffer", "VB",
+                                     {NumArg(Length), NumArg(Usage), HexArg(FVF), NumArg(Pool)}, Length != 0,
+                                     ppVertexBuffer, Length, Usage, FVF, Pool);
 }
 
 HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                            IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *) {
-  std::vector<std::string> args{Num(Length), Num(Usage), FormatName(Format), Num(Pool)};
-  if (ppIndexBuffer == nullptr) return Log(D3DERR_INVALIDCALL, "CreateIndexBuffer", args);
-  *ppIndexBuffer = nullptr;
-  HRESULT hr = CreateResult("CreateIndexBuffer");
-  if (hr == D3D_OK && (Length == 0 || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)))
-    hr = D3DERR_INVALIDCALL;
-  if (hr != D3D_OK) return Log(hr, "CreateIndexBuffer", args);
-  RecordingIndexBuffer *ib = nullptr;
-  try {
-    ib = new RecordingIndexBuffer(this, Length, Usage, Format, Pool);
-  } catch (const std::bad_alloc &) {
-    return Log(E_OUTOFMEMORY, "CreateIndexBuffer", args);
-  }
-  args.push_back(Remember(ib, "IB"));
-  *ppIndexBuffer = ib;
-  return Log(D3D_OK, "CreateIndexBuffer", args);
+  const bool valid = Length != 0 && (Format == D3DFMT_INDEX16 || Format == D3DFMT_INDEX32);
+  return Make<RecordingIndexBuffer>("CreateIndexBuffer", "IB",
+                                    {NumArg(Length), NumArg(Usage), FormatName(Format), NumArg(Pool)}, valid,
+                                    ppIndexBuffer, Length, Usage, Format, Pool);
 }
 
 HRESULT RecordingDevice::CreateVertexDeclaration(const D3DVERTEXELEMENT9 *pVertexElements,
                                                  IDirect3DVertexDeclaration9 **ppDecl) {
   VertexLayout layout;
   bool valid = LayoutFromDeclaration(pVertexElements, &layout);
-  std::vector<std::string> args{Num(static_cast<uint64_t>(layout.count)) + " elements"};
+  std::vector<std::string> args{NumArg(static_cast<uint64_t>(layout.count)) + " elements"};
   if (ppDecl == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexDeclaration", args);
   *ppDecl = nullptr;
   HRESULT hr = CreateResult("CreateVertexDeclaration");
@@ -244,7 +238,7 @@ HRESULT RecordingDevice::CreateVertexDeclaration(const D3DVERTEXELEMENT9 *pVerte
 
 HRESULT RecordingDevice::CreateVertexShader(const DWORD *pFunction, IDirect3DVertexShader9 **ppShader) {
   UINT count = VertexShaderTokenCount(pFunction);
-  std::vector<std::string> args{Num(count) + " tokens"};
+  std::vector<std::string> args{NumArg(count) + " tokens"};
   if (ppShader == nullptr) return Log(D3DERR_INVALIDCALL, "CreateVertexShader", args);
   *ppShader = nullptr;
   HRESULT hr = CreateResult("CreateVertexShader");
@@ -268,14 +262,7 @@ HRESULT RecordingDeclaration::GetDeclaration(D3DVERTEXELEMENT9 *elements, UINT *
 }
 
 HRESULT RecordingShader::GetFunction(void *data, UINT *size) {
-  if (size == nullptr) return D3DERR_INVALIDCALL;
-  UINT bytes = static_cast<UINT>(tokens_.size() * sizeof(DWORD));
-  if (data != nullptr) {
-    if (*size < bytes) return D3DERR_INVALIDCALL;
-    std::memcpy(data, tokens_.data(), bytes);
-  }
-  *size = bytes;
-  return D3D_OK;
+  return CopyShaderFunction(tokens_, data, size);
 }
 
 }  // namespace zel::d3d9

@@ -52,13 +52,24 @@ class RecordingDevice : public ComObject<IDirect3DDevice9> {
   DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE t) const { return state_.stageStates[stage][t]; }
   DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE t) const { return state_.samplerStates[sampler][t]; }
   const D3DMATRIX &Transform(D3DTRANSFORMSTATETYPE t) const;
-  bool InScene() const { return inScene_; }
-  int PresentCount() const { return presents_; }
 
   // Name given to an object this device created ("VB1", "IB1", "TEX1", "DECL1", "VS1"), or "NULL".
   std::string NameOf(const void *object) const;
   // Makes every later call of the named Create* method fail with hr (S_OK: succeed again).
   void SetCreateFailure(const std::string &method, HRESULT hr);
+  // A weaker device, to see how callers cope: smaller textures (in the caps and in
+  // CreateTexture), texture formats CreateTexture refuses, texture locks that fail with hr
+  // (S_OK: succeed again), and textures made from now on with rows longer than their texels.
+  void SetMaxTextureSize(UINT width, UINT height);
+  void RefuseTextureFormat(D3DFORMAT format);
+  void SetTextureLockFailure(HRESULT hr) { textureLockFailure_ = hr; }
+  HRESULT TextureLockFailure() const { return textureLockFailure_; }
+  void PadTextureRows(UINT bytes) { textureRowPadding_ = bytes; }
+  UINT TextureRowPadding() const { return textureRowPadding_; }
+  // How many objects this device made with the given name prefix ("TEX") are still alive,
+  // and how many it made in all.
+  size_t LiveObjects(const std::string &prefix) const;
+  size_t MadeObjects(const std::string &prefix) const;
 
   // What was written into objects this device created (null for a foreign object).
   static const BufferMemory *VertexData(IDirect3DVertexBuffer9 *vb);
@@ -125,6 +136,9 @@ class RecordingDevice : public ComObject<IDirect3DDevice9> {
   RecordingDevice(UINT width, UINT height);
   HRESULT Log(HRESULT hr, const char *method, std::vector<std::string> args);
   HRESULT CreateResult(const char *method) const;
+  template <class Object, class Interface, class... Args>
+  HRESULT Make(const char *method, const char *prefix, std::vector<std::string> args, bool valid, Interface **out,
+               Args... made);
   std::string Name(const void *object) const;
   std::string Remember(const void *object, const char *prefix);
   HRESULT RecordDraw(HRESULT hr, D3DPRIMITIVETYPE type, UINT count);
@@ -138,12 +152,15 @@ class RecordingDevice : public ComObject<IDirect3DDevice9> {
   std::vector<uint8_t> backBuffer_;
   DeviceState state_;
   bool inScene_ = false;
-  int presents_ = 0;
   std::vector<RecordedCall> calls_;
   std::vector<RecordedDraw> draws_;
   std::unordered_map<const void *, std::string> names_;
   std::map<std::string, int> nameCounters_;
   std::map<std::string, HRESULT> createFailures_;
+  UINT maxTextureWidth_ = 8192, maxTextureHeight_ = 8192;
+  std::vector<D3DFORMAT> refusedTextureFormats_;
+  HRESULT textureLockFailure_ = D3D_OK;
+  UINT textureRowPadding_ = 0;
 };
 
 }  // namespace zel::d3d9

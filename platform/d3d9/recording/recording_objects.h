@@ -34,65 +34,62 @@ class RecordingOwned {
   RecordingDevice *device_;
 };
 
-class RecordingVertexBuffer final : public ComObject<IDirect3DVertexBuffer9> {
+// A vertex or index buffer: its bytes, with the platform's Lock rules.
+template <class Interface, D3DRESOURCETYPE kType>
+class RecordingBuffer : public ComObject<Interface> {
  public:
-  RecordingVertexBuffer(RecordingDevice *d, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-      : owner_(d), memory_(length), usage_(usage), fvf_(fvf), pool_(pool) {}
-  ~RecordingVertexBuffer() override { owner_.Disown(this); }
+  RecordingBuffer(RecordingDevice *d, UINT length, DWORD usage, D3DPOOL pool)
+      : owner_(d), memory_(length), usage_(usage), pool_(pool) {}
+  ~RecordingBuffer() override { owner_.Disown(static_cast<Interface *>(this)); }
   HRESULT WINAPI GetDevice(IDirect3DDevice9 **ppDevice) override { return owner_.Device(ppDevice); }
-  D3DRESOURCETYPE WINAPI GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+  D3DRESOURCETYPE WINAPI GetType() override { return kType; }
   HRESULT WINAPI Lock(UINT offset, UINT size, void **data, DWORD) override { return memory_.Lock(offset, size, data); }
   HRESULT WINAPI Unlock() override {
     bool changed;
     UINT b, e;
     return memory_.Unlock(&changed, &b, &e);
   }
+  const BufferMemory &Memory() const { return memory_; }
+
+ protected:
+  RecordingOwned owner_;
+  BufferMemory memory_;
+  DWORD usage_;
+  D3DPOOL pool_;
+};
+
+class RecordingVertexBuffer final : public RecordingBuffer<IDirect3DVertexBuffer9, D3DRTYPE_VERTEXBUFFER> {
+ public:
+  RecordingVertexBuffer(RecordingDevice *d, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+      : RecordingBuffer(d, length, usage, pool), fvf_(fvf) {}
   HRESULT WINAPI GetDesc(D3DVERTEXBUFFER_DESC *desc) override {
     if (desc == nullptr) return D3DERR_INVALIDCALL;
     *desc = D3DVERTEXBUFFER_DESC{D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage_, pool_, memory_.Size(), fvf_};
     return D3D_OK;
   }
-  const BufferMemory &Memory() const { return memory_; }
 
  private:
-  RecordingOwned owner_;
-  BufferMemory memory_;
-  DWORD usage_, fvf_;
-  D3DPOOL pool_;
+  DWORD fvf_;
 };
 
-class RecordingIndexBuffer final : public ComObject<IDirect3DIndexBuffer9> {
+class RecordingIndexBuffer final : public RecordingBuffer<IDirect3DIndexBuffer9, D3DRTYPE_INDEXBUFFER> {
  public:
   RecordingIndexBuffer(RecordingDevice *d, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-      : owner_(d), memory_(length), usage_(usage), format_(format), pool_(pool) {}
-  ~RecordingIndexBuffer() override { owner_.Disown(this); }
-  HRESULT WINAPI GetDevice(IDirect3DDevice9 **ppDevice) override { return owner_.Device(ppDevice); }
-  D3DRESOURCETYPE WINAPI GetType() override { return D3DRTYPE_INDEXBUFFER; }
-  HRESULT WINAPI Lock(UINT offset, UINT size, void **data, DWORD) override { return memory_.Lock(offset, size, data); }
-  HRESULT WINAPI Unlock() override {
-    bool changed;
-    UINT b, e;
-    return memory_.Unlock(&changed, &b, &e);
-  }
+      : RecordingBuffer(d, length, usage, pool), format_(format) {}
   HRESULT WINAPI GetDesc(D3DINDEXBUFFER_DESC *desc) override {
     if (desc == nullptr) return D3DERR_INVALIDCALL;
     *desc = D3DINDEXBUFFER_DESC{format_, D3DRTYPE_INDEXBUFFER, usage_, pool_, memory_.Size()};
     return D3D_OK;
   }
-  const BufferMemory &Memory() const { return memory_; }
 
  private:
-  RecordingOwned owner_;
-  BufferMemory memory_;
-  DWORD usage_;
   D3DFORMAT format_;
-  D3DPOOL pool_;
 };
 
 class RecordingTexture final : public ComObject<IDirect3DTexture9> {
  public:
   RecordingTexture(RecordingDevice *d, UINT w, UINT h, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-      : owner_(d), memory_(w, h, levels, format), usage_(usage), pool_(pool) {}
+      : owner_(d), memory_(w, h, levels, format, d->TextureRowPadding()), usage_(usage), pool_(pool) {}
   ~RecordingTexture() override { owner_.Disown(this); }
   HRESULT WINAPI GetDevice(IDirect3DDevice9 **ppDevice) override { return owner_.Device(ppDevice); }
   D3DRESOURCETYPE WINAPI GetType() override { return D3DRTYPE_TEXTURE; }
@@ -101,6 +98,7 @@ class RecordingTexture final : public ComObject<IDirect3DTexture9> {
     return memory_.GetLevelDesc(level, desc, usage_, pool_);
   }
   HRESULT WINAPI LockRect(UINT level, D3DLOCKED_RECT *locked, const RECT *rect, DWORD) override {
+    if (FAILED(owner_.Get()->TextureLockFailure())) return owner_.Get()->TextureLockFailure();
     return memory_.LockRect(level, locked, rect);
   }
   HRESULT WINAPI UnlockRect(UINT level) override {

@@ -3,34 +3,14 @@
 #include <cstring>
 
 #include "platform/d3d9/d3d9_names.h"
+#include "platform/d3d9/recording/call_args.h"
 #include "platform/d3d9/recording/recording_device.h"
 
 namespace zel::d3d9 {
-namespace {
-
-std::string Num(uint64_t v) { return std::to_string(v); }
-std::string Hex(DWORD v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08x", v);
-  return buf;
-}
-std::string Floats(const float *f, UINT count) {
-  if (f == nullptr) return "NULL";
-  std::string s = "[";
-  char buf[32];
-  for (UINT i = 0; i < count; ++i) {
-    std::snprintf(buf, sizeof buf, "%s%g", i ? " " : "", f[i]);
-    s += buf;
-  }
-  return s + "]";
-}
-
-}  // namespace
-
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX *pMatrix) {
   uint32_t dirty;
   HRESULT hr = StoreTransform(&state_, State, pMatrix, &dirty);
-  return Log(hr, "SetTransform", {TransformName(State), Floats(pMatrix ? &pMatrix->_11 : nullptr, 16)});
+  return Log(hr, "SetTransform", {TransformName(State), FloatsArg(pMatrix ? &pMatrix->_11 : nullptr, 16)});
 }
 
 HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX *pMatrix) {
@@ -43,8 +23,8 @@ HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX *pM
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT9 *vp) {
   if (vp == nullptr) return Log(D3DERR_INVALIDCALL, "SetViewport", {"NULL"});
   state_.viewport = *vp;
-  return Log(D3D_OK, "SetViewport", {Num(vp->X), Num(vp->Y), Num(vp->Width), Num(vp->Height),
-                                     Floats(&vp->MinZ, 1), Floats(&vp->MaxZ, 1)});
+  return Log(D3D_OK, "SetViewport", {NumArg(vp->X), NumArg(vp->Y), NumArg(vp->Width), NumArg(vp->Height),
+                                     FloatsArg(&vp->MinZ, 1), FloatsArg(&vp->MaxZ, 1)});
 }
 
 HRESULT RecordingDevice::GetViewport(D3DVIEWPORT9 *vp) {
@@ -55,7 +35,7 @@ HRESULT RecordingDevice::GetViewport(D3DVIEWPORT9 *vp) {
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   uint32_t dirty;
-  return Log(StoreRenderState(&state_, State, Value, &dirty), "SetRenderState", {RenderStateName(State), Num(Value)});
+  return Log(StoreRenderState(&state_, State, Value, &dirty), "SetRenderState", {RenderStateName(State), NumArg(Value)});
 }
 
 HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD *pValue) {
@@ -65,21 +45,21 @@ HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD *pValue)
 }
 
 HRESULT RecordingDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture9 **ppTexture) {
-  if (ppTexture == nullptr || Stage >= kMaxSamplers) return Log(D3DERR_INVALIDCALL, "GetTexture", {Num(Stage)});
+  if (ppTexture == nullptr || Stage >= kMaxSamplers) return Log(D3DERR_INVALIDCALL, "GetTexture", {NumArg(Stage)});
   *ppTexture = state_.textures[Stage];
   if (*ppTexture != nullptr) (*ppTexture)->AddRef();
-  return Log(D3D_OK, "GetTexture", {Num(Stage)});
+  return Log(D3D_OK, "GetTexture", {NumArg(Stage)});
 }
 
 HRESULT RecordingDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9 *pTexture) {
-  std::vector<std::string> args{Num(Stage), Name(pTexture)};
+  std::vector<std::string> args{NumArg(Stage), Name(pTexture)};
   if (Stage >= kMaxSamplers) return Log(D3DERR_INVALIDCALL, "SetTexture", args);
   state_.textures[Stage] = pTexture;
   return Log(D3D_OK, "SetTexture", args);
 }
 
 HRESULT RecordingDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD *pValue) {
-  std::vector<std::string> args{Num(Stage), StageStateName(Type)};
+  std::vector<std::string> args{NumArg(Stage), StageStateName(Type)};
   if (pValue == nullptr || !ValidStageState(Stage, Type)) return Log(D3DERR_INVALIDCALL, "GetTextureStageState", args);
   *pValue = state_.stageStates[Stage][Type];
   return Log(D3D_OK, "GetTextureStageState", args);
@@ -88,11 +68,11 @@ HRESULT RecordingDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATET
 HRESULT RecordingDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
   uint32_t dirty;
   return Log(StoreStageState(&state_, Stage, Type, Value, &dirty), "SetTextureStageState",
-             {Num(Stage), StageStateName(Type), Num(Value)});
+             {NumArg(Stage), StageStateName(Type), NumArg(Value)});
 }
 
 HRESULT RecordingDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD *pValue) {
-  std::vector<std::string> args{Num(Sampler), SamplerStateName(Type)};
+  std::vector<std::string> args{NumArg(Sampler), SamplerStateName(Type)};
   if (pValue == nullptr || !ValidSamplerState(Sampler, Type)) return Log(D3DERR_INVALIDCALL, "GetSamplerState", args);
   *pValue = state_.samplerStates[Sampler][Type];
   return Log(D3D_OK, "GetSamplerState", args);
@@ -101,7 +81,7 @@ HRESULT RecordingDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type
 HRESULT RecordingDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
   uint32_t dirty;
   return Log(StoreSamplerState(&state_, Sampler, Type, Value, &dirty), "SetSamplerState",
-             {Num(Sampler), SamplerStateName(Type), Num(Value)});
+             {NumArg(Sampler), SamplerStateName(Type), NumArg(Value)});
 }
 
 HRESULT RecordingDevice::RecordDraw(HRESULT hr, D3DPRIMITIVETYPE type, UINT count) {
@@ -111,7 +91,7 @@ HRESULT RecordingDevice::RecordDraw(HRESULT hr, D3DPRIMITIVETYPE type, UINT coun
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
   HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, false);
-  Log(hr, "DrawPrimitive", {PrimitiveTypeName(PrimitiveType), Num(StartVertex), Num(PrimitiveCount)});
+  Log(hr, "DrawPrimitive", {PrimitiveTypeName(PrimitiveType), NumArg(StartVertex), NumArg(PrimitiveCount)});
   return RecordDraw(hr, PrimitiveType, PrimitiveCount);
 }
 
@@ -120,7 +100,7 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, IN
                                               UINT primCount) {
   HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, primCount, true, false);
   Log(hr, "DrawIndexedPrimitive", {PrimitiveTypeName(PrimitiveType), std::to_string(BaseVertexIndex),
-                                   Num(MinVertexIndex), Num(NumVertices), Num(startIndex), Num(primCount)});
+                                   NumArg(MinVertexIndex), NumArg(NumVertices), NumArg(startIndex), NumArg(primCount)});
   return RecordDraw(hr, PrimitiveType, primCount);
 }
 
@@ -128,8 +108,8 @@ HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Pr
                                          const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) {
   HRESULT hr = CheckDraw(state_, inScene_, PrimitiveType, PrimitiveCount, false, true);
   if (hr == D3D_OK && (pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0)) hr = D3DERR_INVALIDCALL;
-  Log(hr, "DrawPrimitiveUP", {PrimitiveTypeName(PrimitiveType), Num(PrimitiveCount),
-                              pVertexStreamZeroData ? "DATA" : "NULL", Num(VertexStreamZeroStride)});
+  Log(hr, "DrawPrimitiveUP", {PrimitiveTypeName(PrimitiveType), NumArg(PrimitiveCount),
+                              pVertexStreamZeroData ? "DATA" : "NULL", NumArg(VertexStreamZeroStride)});
   // As on the platform, the stream 0 binding is gone after a draw from user memory.
   if (hr == D3D_OK) {
     RecordDraw(hr, PrimitiveType, PrimitiveCount);
@@ -147,7 +127,7 @@ HRESULT RecordingDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9 *pDecl
 HRESULT RecordingDevice::SetFVF(DWORD FVF) {
   state_.fvf = FVF;
   state_.declaration = nullptr;
-  return Log(D3D_OK, "SetFVF", {Hex(FVF)});
+  return Log(D3D_OK, "SetFVF", {HexArg(FVF)});
 }
 
 HRESULT RecordingDevice::GetFVF(DWORD *pFVF) {
@@ -166,17 +146,17 @@ HRESULT RecordingDevice::SetVertexShaderConstantF(UINT StartRegister, const floa
   uint32_t dirty;
   HRESULT hr = StoreVertexShaderConstants(&state_, StartRegister, pConstantData, Vector4fCount, &dirty);
   UINT shown = Vector4fCount <= kMaxVertexShaderConst ? Vector4fCount * 4 : 0;
-  return Log(hr, "SetVertexShaderConstantF", {Num(StartRegister), Floats(pConstantData, shown), Num(Vector4fCount)});
+  return Log(hr, "SetVertexShaderConstantF", {NumArg(StartRegister), FloatsArg(pConstantData, shown), NumArg(Vector4fCount)});
 }
 
 HRESULT RecordingDevice::GetVertexShaderConstantF(UINT StartRegister, float *pConstantData, UINT Vector4fCount) {
   return Log(LoadVertexShaderConstants(state_, StartRegister, pConstantData, Vector4fCount),
-             "GetVertexShaderConstantF", {Num(StartRegister), Num(Vector4fCount)});
+             "GetVertexShaderConstantF", {NumArg(StartRegister), NumArg(Vector4fCount)});
 }
 
 HRESULT RecordingDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData, UINT OffsetInBytes,
                                          UINT Stride) {
-  std::vector<std::string> args{Num(StreamNumber), Name(pStreamData), Num(OffsetInBytes), Num(Stride)};
+  std::vector<std::string> args{NumArg(StreamNumber), Name(pStreamData), NumArg(OffsetInBytes), NumArg(Stride)};
   if (StreamNumber >= kMaxStreams) return Log(D3DERR_INVALIDCALL, "SetStreamSource", args);
   state_.streams[StreamNumber] = StreamBinding{pStreamData, OffsetInBytes, Stride};
   return Log(D3D_OK, "SetStreamSource", args);

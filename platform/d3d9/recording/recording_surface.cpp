@@ -7,17 +7,17 @@
 #include <string>
 
 #include "platform/d3d9/d3d9_names.h"
+#include "platform/d3d9/recording/call_args.h"
 #include "platform/d3d9/recording/recording_device.h"
 #include "platform/d3d9/recording/recording_objects.h"
 
 namespace zel::d3d9 {
 namespace {
 
-constexpr UINT kBytesPerPixel = 4;            // X8R8G8B8 and A8R8G8B8
+constexpr UINT kBytesPerPixel = kSurfaceBytesPerPixel;
 constexpr UINT kMaxPlainSurfaceSide = 16384;  // pixels, as on the OpenGL device
 constexpr uint8_t kOpaque = 0xff;             // the X byte of X8R8G8B8 as it reads back
 
-std::string Num(uint64_t v) { return std::to_string(v); }
 
 }  // namespace
 
@@ -33,31 +33,14 @@ RecordingSurface::RecordingSurface(RecordingDevice *d, Kind kind, UINT w, UINT h
 
 HRESULT RecordingSurface::GetDesc(D3DSURFACE_DESC *desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  bool back = kind_ == Kind::BackBuffer;
-  *desc = D3DSURFACE_DESC{format_,
-                          D3DRTYPE_SURFACE,
-                          back ? static_cast<DWORD>(D3DUSAGE_RENDERTARGET) : 0u,
-                          back ? D3DPOOL_DEFAULT : D3DPOOL_SYSTEMMEM,
-                          D3DMULTISAMPLE_NONE,
-                          0,
-                          width_,
-                          height_};
+  *desc = SurfaceDescription(kind_ == Kind::BackBuffer, format_, width_, height_);
   return D3D_OK;
 }
 
 HRESULT RecordingSurface::LockRect(D3DLOCKED_RECT *locked, const RECT *rect, DWORD) {
   if (locked == nullptr || kind_ != Kind::SystemMemory || locked_) return D3DERR_INVALIDCALL;
-  LONG left = 0, top = 0;
-  if (rect != nullptr) {
-    if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(width_) ||
-        rect->bottom > static_cast<LONG>(height_) || rect->left >= rect->right || rect->top >= rect->bottom)
-      return D3DERR_INVALIDCALL;
-    left = rect->left;
-    top = rect->top;
-  }
-  const size_t pitch = static_cast<size_t>(width_) * kBytesPerPixel;
-  locked->Pitch = static_cast<INT>(pitch);
-  locked->pBits = memory_.data() + static_cast<size_t>(top) * pitch + static_cast<size_t>(left) * kBytesPerPixel;
+  if (!LockableRect(rect, width_, height_)) return D3DERR_INVALIDCALL;
+  *locked = LockedPixels(memory_.data(), width_, rect);
   locked_ = true;
   return D3D_OK;
 }
@@ -83,21 +66,11 @@ void RecordingDevice::FillBackBuffer(DWORD count, const D3DRECT *rects, D3DCOLOR
   // X8R8G8B8 in memory: blue, green, red, then the unused byte, which reads as opaque.
   const uint8_t bgrx[kBytesPerPixel] = {static_cast<uint8_t>(color), static_cast<uint8_t>(color >> 8),
                                         static_cast<uint8_t>(color >> 16), kOpaque};
-  // Only the viewport is cleared, and of it only the rectangles when some are given.
-  const D3DVIEWPORT9 &vp = state_.viewport;
-  const LONG vx1 = static_cast<LONG>(vp.X), vy1 = static_cast<LONG>(vp.Y);
-  const LONG vx2 = std::min<LONG>(vx1 + static_cast<LONG>(vp.Width), static_cast<LONG>(width_));
-  const LONG vy2 = std::min<LONG>(vy1 + static_cast<LONG>(vp.Height), static_cast<LONG>(height_));
-  for (DWORD i = 0; i < (count == 0 ? 1u : count); ++i) {
-    LONG x1 = vx1, y1 = vy1, x2 = vx2, y2 = vy2;
-    if (count != 0) {
-      x1 = std::max(x1, rects[i].x1);
-      y1 = std::max(y1, rects[i].y1);
-      x2 = std::min(x2, rects[i].x2);
-      y2 = std::min(y2, rects[i].y2);
-    }
-    for (LONG y = y1; y < y2; ++y)
-      for (LONG x = x1; x < x2; ++x)
+  for (const RECT &r : ClearedRects(state_.viewport, count, rects)) {
+    const LONG x2 = std::min<LONG>(r.right, static_cast<LONG>(width_));
+    const LONG y2 = std::min<LONG>(r.bottom, static_cast<LONG>(height_));
+    for (LONG y = r.top; y < y2; ++y)
+      for (LONG x = r.left; x < x2; ++x)
         std::memcpy(&pixels[(static_cast<size_t>(y) * width_ + static_cast<size_t>(x)) * kBytesPerPixel], bgrx,
                     kBytesPerPixel);
   }
@@ -107,7 +80,7 @@ void RecordingDevice::FillBackBuffer(DWORD count, const D3DRECT *rects, D3DCOLOR
 
 HRESULT RecordingDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                                        IDirect3DSurface9 **ppBackBuffer) {
-  std::vector<std::string> args{Num(iSwapChain), Num(iBackBuffer), Num(Type)};
+  std::vector<std::string> args{NumArg(iSwapChain), NumArg(iBackBuffer), NumArg(Type)};
   if (ppBackBuffer == nullptr) return Log(D3DERR_INVALIDCALL, "GetBackBuffer", args);
   *ppBackBuffer = nullptr;
   if (iSwapChain != 0 || iBackBuffer != 0) return Log(D3DERR_INVALIDCALL, "GetBackBuffer", args);
@@ -120,7 +93,7 @@ HRESULT RecordingDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBAC
 HRESULT RecordingDevice::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                                      IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
   const char *method = "CreateOffscreenPlainSurface";
-  std::vector<std::string> args{Num(Width), Num(Height), FormatName(Format), Num(Pool)};
+  std::vector<std::string> args{NumArg(Width), NumArg(Height), FormatName(Format), NumArg(Pool)};
   if (ppSurface == nullptr) return Log(D3DERR_INVALIDCALL, method, args);
   *ppSurface = nullptr;
   HRESULT hr = CreateResult(method);

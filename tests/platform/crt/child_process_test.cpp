@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+namespace zel::crt {
+
 namespace {
 
 using zel::crt::ChildProcess;
@@ -105,3 +107,5 @@ TEST(ChildProcess, StopRequestEndsWritesAndWaitsOnAProgramThatHangs) {
 }
 
 }  // namespace
+
+}  // namespace zel::crt

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace zel::crt {
+
 TEST(CrtRand, StartsAtStateOneAndMatchesTheRuntimeSequence) {
   CrtRandReset();
   // The first values of the runtime's rand with no srand call.
@@ -23,3 +25,5 @@ TEST(CrtRand, ResetReplaysAndSrandSeeds) {
   EXPECT_EQ(CrtRand(), 38);  // 2531011 >> 16
   EXPECT_EQ(CrtRandState(), 2531011u);
 }
+
+}  // namespace zel::crt

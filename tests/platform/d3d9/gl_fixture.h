@@ -53,10 +53,17 @@ class GlDeviceTest : public ::testing::Test {
     EXPECT_EQ(LiveObjectCount(), liveAtStart_) << "objects left alive";
   }
 
+  // Flat drawing: no lighting, no culling, and (`clear`) black colour and far depth.
+  void DrawUnlitBothSides(bool clear) {
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    if (clear) device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+  }
+
   // The back buffer, rows from the top.
   void Grab() {
     UINT w = 0, h = 0;
-    ASSERT_TRUE(::gfxutil::GrabBackBuffer(device_, &pixels_, &w, &h));
+    ASSERT_TRUE(gfxutil::GrabBackBuffer(device_, &pixels_, &w, &h));
     ASSERT_EQ(w, kWidth);
     ASSERT_EQ(h, kHeight);
   }

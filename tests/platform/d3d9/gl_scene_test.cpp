@@ -96,7 +96,7 @@ TEST_F(GlDeviceTest, PerspectiveCubeWithDepth) {
   }
   EXPECT_EQ(culled, pixels_);
   std::string error;
-  EXPECT_TRUE(::gfxutil::WritePng(std::string(ZEL16_BINARY_DIR) + "/d3d9_cube.png", pixels_, kWidth, kHeight, &error)) << error;
+  EXPECT_TRUE(gfxutil::WritePng(std::string(ZEL16_BINARY_DIR) + "/d3d9_cube.png", pixels_, kWidth, kHeight, &error)) << error;
   // The front face (red, modulated by the checker) covers the centre; the corners are clear.
   uint32_t centre = Pixel(kWidth / 2, kHeight / 2);
   EXPECT_GE(centre >> 16, 0xa0u);

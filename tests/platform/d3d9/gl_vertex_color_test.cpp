@@ -36,8 +36,7 @@ class VertexColorTest : public GlDeviceTest {
   void SetUp() override {
     GlDeviceTest::SetUp();
     if (HasFatalFailure()) return;
-    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    DrawUnlitBothSides(false);
     // A picture with every channel varying, so that a lost colour shows anywhere.
     texture_ = MakeTexture(8, 8, [](UINT x, UINT y) { return 0xff000000u | (x * 32) << 16 | (y * 32) << 8 | 0x90; });
     device_->SetTexture(0, texture_);

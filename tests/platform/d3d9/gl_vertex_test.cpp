@@ -17,9 +17,7 @@ class VertexTest : public GlDeviceTest {
   void SetUp() override {
     GlDeviceTest::SetUp();
     if (HasFatalFailure()) return;
-    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+    DrawUnlitBothSides(true);
   }
   IDirect3DVertexBuffer9 *MakeBuffer(const void *data, UINT bytes, DWORD fvf) {
     IDirect3DVertexBuffer9 *vb = nullptr;

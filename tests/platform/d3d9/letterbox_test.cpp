@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace zel::d3d9 {
+
 using zel::d3d9::FitWithBars;
 using zel::d3d9::LetterboxRect;
 
@@ -51,3 +53,5 @@ TEST(Letterbox, TinySurfacesStayInside) {
 }
 
 }  // namespace
+
+}  // namespace zel::d3d9

@@ -10,6 +10,8 @@
 
 #include "platform/mmtimer/timer_schedule.h"
 
+namespace zel::mmtimer {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -145,3 +147,5 @@ TEST(MultimediaTimerDeathTest, ProcessExitStopsTimersStillRunning) {
 }
 
 }  // namespace
+
+}  // namespace zel::mmtimer

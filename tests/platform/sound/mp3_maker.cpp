@@ -13,7 +13,7 @@
 #include <memory>
 #include <numbers>
 
-namespace zel::test {
+namespace zel::sound::test {
 
 std::vector<int16_t> Sine(int rate, int channels, double hz, double seconds, double amplitude) {
   const size_t frames = static_cast<size_t>(seconds * rate);
@@ -147,4 +147,4 @@ size_t FirstLoudSample(const std::vector<int16_t>& samples, int threshold) {
   return std::string::npos;
 }
 
-}  // namespace zel::test
+}  // namespace zel::sound::test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zel::test {
+namespace zel::sound::test {
 
 // Interleaved 16-bit PCM, `channels` 1 or 2; `amplitude` in full scale (0..1).
 std::vector<int16_t> Sine(int rate, int channels, double hz, double seconds, double amplitude);
@@ -32,4 +32,4 @@ double Rms(const std::vector<int16_t>& stereo, size_t beginFrame, size_t endFram
 // Index of the first sample whose magnitude exceeds `threshold`, or npos.
 size_t FirstLoudSample(const std::vector<int16_t>& samples, int threshold);
 
-}  // namespace zel::test
+}  // namespace zel::sound::test

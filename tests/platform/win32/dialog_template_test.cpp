@@ -8,9 +8,10 @@
 #include "platform/win32/dialog_units.h"
 #include "platform/win32/resources.h"
 
+namespace zel::win32 {
+
 namespace {
 
-using namespace zel::win32;
 
 // Builds template bytes field by field.
 struct Bytes {
@@ -102,3 +103,5 @@ TEST(Resources, FoundByIntegerOrStringNameOnly) {
 }
 
 }  // namespace
+
+}  // namespace zel::win32

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace zel::win32 {
+
 namespace {
 
 using zel::win32::DecodeDib;
@@ -73,3 +75,5 @@ TEST(Dib, BadInputIsRefusedWithoutOverreading) {
 }
 
 }  // namespace
+
+}  // namespace zel::win32

@@ -10,6 +10,8 @@
 #include "platform/win32/virtual_keys.h"
 #include "platform/wsi/wsi.h"
 
+namespace zel::win32 {
+
 namespace {
 
 std::vector<MSG> received;
@@ -238,3 +240,5 @@ TEST(VirtualKeys, EveryCodeIsBelow256) {
 }
 
 }  // namespace
+
+}  // namespace zel::win32
