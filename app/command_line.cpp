@@ -130,8 +130,8 @@ const std::vector<Option>& Options() {
        }},
       {"--fps", "N[/D]", "with --capture: N (or N/D, as 60000/1001) frames per second of demo time",
        [](CommandLine& c, const std::string& v) {
-         zel::app::offline::FrameRate rate;
-         if (!zel::app::offline::ParseFrameRate(v, &rate, &ValueReason())) return false;
+         offline::FrameRate rate;
+         if (!offline::ParseFrameRate(v, &rate, &ValueReason())) return false;
          c.captureFpsNum = rate.num;
          c.captureFpsDen = rate.den;
          return true;
@@ -201,7 +201,7 @@ std::string CheckCombination(const CommandLine& c) {
   if (c.captureFpsNum == 0) return "--capture needs --fps N";
   if (c.noSetup) return "--capture renders without a window: leave out --no-setup";
   if (c.captureFrom > c.captureTo) return "--from must not be after --to";
-  if (c.capturePngLevel >= 0 && zel::app::offline::IsVideoOutput(c.captureOut))
+  if (c.capturePngLevel >= 0 && offline::IsVideoOutput(c.captureOut))
     return "--png-level is for PNG frames: capture to a directory";
   return {};
 }

@@ -131,7 +131,7 @@ int DemoApp::Run(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   };
   // With --loop the end of the show starts it again; Escape and a closed window still end it.
   while (show::RunMainLoop(msg, readTime, frame) == show::LoopEnd::TimeUp && options.loop)
-    zel::app::offline::RestartShow(*clock, options.fixedStep == 0, music, zel::app::offline::MusicSource{kMusicFile, kStreamMode});
+    offline::RestartShow(*clock, options.fixedStep == 0, music, offline::MusicSource{kMusicFile, kStreamMode});
 
   // 9. Teardown. The timer is stopped first: its thread must not outlive the program.
   clock->Stop();

@@ -93,7 +93,7 @@ LRESULT DemoApp::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_KEYDOWN:
       // F12: the frame on screen to a PNG, once per press (not on auto-repeat).
-      if (wParam == VK_F12 && !keys[VK_F12] && device != nullptr) zel::app::offline::TakeScreenshot(device->GetDevice(), currentTime);
+      if (wParam == VK_F12 && !keys[VK_F12] && device != nullptr) offline::TakeScreenshot(device->GetDevice(), currentTime);
       if (wParam < sizeof keys) keys[wParam] = 1;  // auto-repeat keeps it at 1
       return 0;
     case WM_KEYUP:

@@ -128,7 +128,6 @@ class FrameFlow {
     if (buffer == nullptr) return false;  // a writer failed: Finish says why
     if (!readback_.TakeOldest(buffer)) {
       readError_ = "frame " + std::to_string(buffer->number) + " could not be read back";
-      buffer->number = UINT64_MAX;
       pipeline_.Release(buffer);
       return false;
     }
@@ -151,7 +150,10 @@ Ending RenderFrames(const CaptureSettings& settings, ShowRig& rig, FrameSink& si
   ProgressBar progress(settings.frames.Count(), stderr);
   FrameFlow flow(sink, settings.width, settings.height);
   *end = settings.frames.first;
-  if (!flow.Open(rig.Device(), error)) return Ending::Failed;
+  if (!flow.Open(rig.Device(), error)) {
+    progress.Finish(0);
+    return Ending::Failed;
+  }
   std::string drawError;
   bool stopped = false;
   for (uint64_t k = settings.frames.first; k <= settings.frames.last; ++k) {

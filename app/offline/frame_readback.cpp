@@ -45,6 +45,7 @@ bool ReadbackRing::TakeOldest(FrameBuffer* frame) {
   Slot& slot = slots_[oldest_];
   oldest_ = (oldest_ + 1) % slots_.size();
   --count_;
+  frame->number = slot.number;  // also when the copy cannot be read: for the message
   D3DLOCKED_RECT locked;
   if (frame->width != static_cast<int>(width_) || frame->height != static_cast<int>(height_) ||
       FAILED(slot.surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
@@ -54,7 +55,6 @@ bool ReadbackRing::TakeOldest(FrameBuffer* frame) {
   for (UINT y = 0; y < height_; ++y)
     std::memcpy(frame->bgrx.data() + y * pitch, rows + static_cast<size_t>(y) * locked.Pitch, pitch);
   slot.surface->UnlockRect();
-  frame->number = slot.number;
   return true;
 }
 

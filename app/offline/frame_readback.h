@@ -28,8 +28,8 @@ class ReadbackRing {
 
   // Starts the copy of the frame just drawn, as frame `number`; the ring must not be full.
   bool Start(uint64_t number);
-  // Waits for the oldest copy and moves its pixels into `frame` (its number included); the
-  // ring must not be empty.
+  // Waits for the oldest copy and moves its pixels into `frame`, numbering it; the ring must
+  // not be empty. False (the frame numbered all the same) when the copy cannot be read.
   bool TakeOldest(FrameBuffer* frame);
 
  private:
