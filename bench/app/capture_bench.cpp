@@ -32,6 +32,7 @@
 #include "app/offline/capture.h"
 #include "app/offline/capture_timing.h"
 #include "app/offline/show_rig.h"
+#include "bench/app/frame_sizes.h"
 #include "bench/app/gl_time.h"
 #include "gfxutil/image_png.h"
 
@@ -40,9 +41,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Size {
-  int width, height;
-};
+using Size = bench::FrameSize;
 
 struct Options {
   std::vector<Size> sizes = {{640, 480}, {800, 600}};
@@ -60,16 +59,21 @@ std::string LoadAverage() {
   return one + " " + five + " " + fifteen;
 }
 
+// A rig like the capture's (no Present) at the given size; false, with the reason on stderr,
+// when it cannot be opened.
+bool OpenRig(offline::ShowRig* rig, const Size& size) {
+  std::string error;
+  ExitStatus status = ExitStatus::Success;
+  if (rig->Open(size.width, size.height, offline::Presenting::No, &error, &status)) return true;
+  std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
+  return false;
+}
+
 // The render-only pass: every frame of the range drawn on a rig like the capture's and
 // waited for.
 bool RenderOnly(const Options& options, const Size& size, offline::CaptureTimes* times) {
   offline::ShowRig rig;
-  std::string error;
-  ExitStatus status = ExitStatus::Success;
-  if (!rig.Open(size.width, size.height, offline::Presenting::No, &error, &status)) {
-    std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
-    return false;
-  }
+  if (!OpenRig(&rig, size)) return false;
   const offline::FrameRate rate(options.fps, 1);
   const offline::FrameRange range = offline::FramesBetween(options.from, options.to, rate);
   offline::FrameClock clock(rate);
@@ -171,12 +175,7 @@ constexpr float kTableTimes[] = {3.0f, 8.0f, 10.5f, 14.57f, 16.6f, 40.0f, 100.0f
 bool RunPngTable(const Options& options) {
   const Size size = options.sizes.front();
   offline::ShowRig rig;
-  std::string error;
-  ExitStatus status = ExitStatus::Success;
-  if (!rig.Open(size.width, size.height, offline::Presenting::No, &error, &status)) {
-    std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
-    return false;
-  }
+  if (!OpenRig(&rig, size)) return false;
   std::vector<std::vector<uint8_t>> frames;
   for (float t : kTableTimes) {
     rig.Draw(t);
@@ -198,7 +197,11 @@ bool RunPngTable(const Options& options) {
         rows.height = static_cast<UINT>(size.height);
         rows.compression = {level, filters};
         const double start = bench::ThreadCpuSeconds();
-        if (!gfxutil::WritePngFile(path, rows, &error)) return false;
+        std::string error;
+        if (!gfxutil::WritePngFile(path, rows, &error)) {
+          std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
+          return false;
+        }
         seconds += bench::ThreadCpuSeconds() - start;
         bytes += static_cast<double>(fs::file_size(path));
       }
@@ -211,21 +214,6 @@ bool RunPngTable(const Options& options) {
   return true;
 }
 
-bool ParseSizes(const char* text, std::vector<Size>* sizes) {
-  sizes->clear();
-  std::string all = text;
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t comma = all.find(',', start);
-    if (comma == std::string::npos) comma = all.size();
-    Size s{};
-    if (!ParseSize(all.substr(start, comma - start), s.width, s.height)) return false;
-    sizes->push_back(s);
-    start = comma + 1;
-  }
-  return !sizes->empty();
-}
-
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -233,7 +221,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     if (arg == "--png-table") {
       options->pngTable = true;
     } else if (arg == "--sizes" && hasValue) {
-      if (!ParseSizes(argv[++i], &options->sizes)) return false;
+      if (!bench::ParseFrameSizes(argv[++i], &options->sizes)) return false;
     } else if (arg == "--from" && hasValue) {
       options->from = std::atof(argv[++i]);
     } else if (arg == "--to" && hasValue) {

@@ -24,6 +24,7 @@
 #include "app/offline/capture_timing.h"
 #include "app/offline/show_rig.h"
 #include "app/show_schedule.h"
+#include "bench/app/frame_sizes.h"
 #include "bench/app/gl_time.h"
 #include "render/render_device.h"
 
@@ -33,9 +34,7 @@ namespace {
 
 constexpr int kFps = 30;  // frames per second of demo time
 
-struct Size {
-  int width, height;
-};
+using Size = bench::FrameSize;
 
 struct Sample {
   double frameMs, ownMs, cpuMs;  // wall, our own code, CPU of all threads
@@ -132,23 +131,6 @@ bool RunSize(const Size& size, int every) {
   return true;
 }
 
-bool ParseSizes(const char* text, std::vector<Size>* sizes) {
-  sizes->clear();
-  std::string all = text;
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t comma = all.find(',', start);
-    if (comma == std::string::npos) comma = all.size();
-    Size s{};
-    if (std::sscanf(all.substr(start, comma - start).c_str(), "%dx%d", &s.width, &s.height) != 2 ||
-        s.width < 1 || s.height < 1)
-      return false;
-    sizes->push_back(s);
-    start = comma + 1;
-  }
-  return !sizes->empty();
-}
-
 }  // namespace
 
 int Main(int argc, char** argv) {
@@ -158,7 +140,7 @@ int Main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--every") == 0 && i + 1 < argc) {
       every = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
-      if (!ParseSizes(argv[++i], &sizes)) every = 0;
+      if (!bench::ParseFrameSizes(argv[++i], &sizes)) every = 0;
     } else {
       every = 0;
     }
