@@ -47,8 +47,10 @@ data_without() { fresh_data "$1"; }
 data_with_empty() { fresh_data "$1"; : >"data/Data/$1"; }
 data_with_folder() { fresh_data "$1"; mkdir "data/Data/$1"; }
 
-# start CMD...: in the background, stderr to ./err; sets $pid.
-start() { "$@" <&3 >out 2>err & pid=$!; }
+# start CMD...: in the background, stderr to ./err; sets $pid. The files are emptied here,
+# before the background job runs: the job's own redirection may come after the caller's first
+# look at ./err, which must not find the previous run's progress there.
+start() { : >out; : >err; "$@" <&3 >out 2>err & pid=$!; }
 # frames_done: the count on the progress bar's latest redraw.
 frames_done() { tr '\r' '\n' <err | grep -o '[0-9]* */[0-9]* frames' | tail -1 | cut -d/ -f1 | tr -d ' '; }
 # wait_for_frames N: until the bar shows N frames done (a minute at most).
