@@ -24,8 +24,6 @@
 namespace zel::app::offline {
 namespace {
 
-constexpr const char* kEncoderNiceness = "10";  // added to ours: a lower priority
-
 bool StopRequested() { return zel::crt::InterruptRequested(); }
 
 std::string Extension(const std::string& out) {
@@ -77,13 +75,11 @@ class VideoSink : public FrameSink {
                          TrackEnd(frames.last + 1, settings_.rate), warning, error))
       return false;
     if (!file_.Create(error)) return false;  // the temporary name the arguments give
-    std::vector<std::string> args = EncoderArgs(ffmpeg);
-    // The encoder's threads give way to the renderer's: at the same priority they take the
-    // cores the software rasteriser waits for (bench_capture: MP4 throughput 0.68 of
-    // rendering's at the same priority, 0.83 a step lower, 640x480, median of six rounds).
-    if (const std::string nice = zel::crt::FindOnPath("nice"); !nice.empty())
-      args.insert(args.begin(), {nice, "-n", kEncoderNiceness});
-    return encoder_.Start(args, error);
+    // The encoder runs at our own priority. A step lower (nice +10) let the renderer keep its
+    // cores (bench_capture: MP4 throughput 0.83 of rendering's against 0.68), but on a busy
+    // machine the starved encoder then could not close the video within the grace an
+    // interrupted capture gives it, and the frames captured so far were lost.
+    return encoder_.Start(EncoderArgs(ffmpeg), error);
   }
 
   // One writer thread: the pipe takes frames in order, and ffmpeg's own threads encode.
