@@ -7,10 +7,12 @@
 # when any does. Usage: tools/cross-check.sh [-v]   (-v: print every compiler message)
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-cxx=${ZEL16_MINGW_CXX:-x86_64-w64-mingw32-g++}
+# The POSIX thread model: std::thread, std::mutex and std::condition_variable, as Windows
+# compilers have them (the win32 model of mingw-w64 lacks them).
+cxx=${ZEL16_MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 verbose=${1:-}
 if ! command -v "$cxx" >/dev/null; then
-  echo "cross-check: $cxx not found (Debian package g++-mingw-w64-x86-64)" >&2
+  echo "cross-check: $cxx not found (Debian package g++-mingw-w64-x86-64-posix)" >&2
   exit 1
 fi
 
