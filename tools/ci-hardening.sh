@@ -29,8 +29,12 @@ sanitize() {
   # GTK's accessibility bridge looks for a session bus that CI does not have, and leaks
   # the strings it made for it; nothing here needs it.
   export NO_AT_BRIDGE=1
+  # A failing test runs once more: now and then LeakSanitizer's own tracer crashes in its
+  # check at the exit of a whole show ("Tracer caught signal 11"), while threads of the
+  # OpenGL driver end beside it. The price: a finding that itself shows only now and then
+  # can pass on its second run (ctest still lists the first failure in its output).
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900 --repeat until-pass:2
   step_end
 }
 
