@@ -30,8 +30,8 @@ sanitize() {
   # the strings it made for it; nothing here needs it.
   export NO_AT_BRIDGE=1
   # A failing test runs once more: now and then LeakSanitizer's own tracer crashes in its
-  # check at the exit of a live show ("Tracer caught signal 11": 2 runs in 13 of
-  # app_viewer_options here, in its F12 case), before it has looked at any of our memory.
+  # check at the exit of a live show ("Tracer caught signal 11": 5 runs in 17 of
+  # app_viewer_options here, each in its F12 case).
   # The price: a finding that itself shows only now and then
   # can pass on its second run (ctest still lists the first failure in its output).
   xvfb-run -a -s "-screen 0 1280x1024x24" \
