@@ -30,20 +30,17 @@ std::string ScreenshotName(float seconds) {
 
 bool SaveFrameAsPng(IDirect3DDevice9* device, const std::string& path, std::string* error) {
   IDirect3DSurface9* back = nullptr;
-  IDirect3DSurface9* copy = nullptr;
-  D3DSURFACE_DESC desc;
-  bool read = device != nullptr && SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
-              SUCCEEDED(back->GetDesc(&desc)) &&
-              SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
-                                                            D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
-              SUCCEEDED(device->GetRenderTargetData(back, copy));
-  // The save locks the copy, which waits for it.
-  bool written = read && SUCCEEDED(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_PNG, copy, nullptr, nullptr));
-  if (copy != nullptr) copy->Release();
-  if (back != nullptr) back->Release();
-  if (!read) *error = "could not read the frame back";
-  else if (!written) *error = "cannot write " + path;
-  return written;
+  if (device == nullptr || FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+    *error = "could not read the frame back";
+    return false;
+  }
+  // The back buffer cannot be locked: the save reads it through a system-memory copy, which
+  // waits for the frame. E_FAIL is the file; anything else, the read.
+  const HRESULT hr = D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_PNG, back, nullptr, nullptr);
+  back->Release();
+  if (hr == E_FAIL) *error = "cannot write " + path;
+  else if (FAILED(hr)) *error = "could not read the frame back";
+  return SUCCEEDED(hr);
 }
 
 bool TakeScreenshot(IDirect3DDevice9* device, float seconds) {
